@@ -1,0 +1,77 @@
+#include "display/ClipboardText.h"
+
+#include <cctype>
+#include <cmath>
+#include <cstdlib>
+#include <utility>
+
+#include "display/NumberFormat.h"
+
+namespace nimbrel {
+
+namespace {
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Length of the longest leading part of `s` that forms a decimal number:
+// an optional "-", digits with an optional point (at least one digit), then
+// optionally an exponent letter, an optional "-" and at least one digit.
+size_t NumberPrefix(const std::string& s) {
+  size_t i = 0;
+  if (i < s.size() && s[i] == '-') ++i;
+  size_t digits = 0;
+  while (i < s.size() && IsDigit(s[i])) ++i, ++digits;
+  if (i < s.size() && s[i] == '.') {
+    ++i;
+    while (i < s.size() && IsDigit(s[i])) ++i, ++digits;
+  }
+  if (digits == 0) return 0;
+  size_t end = i;
+  if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
+    size_t j = i + 1;
+    if (j < s.size() && s[j] == '-') ++j;
+    const size_t expStart = j;
+    while (j < s.size() && IsDigit(s[j])) ++j;
+    if (j > expStart) end = j;
+  }
+  return end;
+}
+
+}  // namespace
+
+std::string CopyTextFromLine(const std::string& line) {
+  std::string text = line.size() > 3 ? line.substr(3) : std::string();
+  for (size_t i = 1; i < text.size(); ++i) {
+    if (text[i] == 'e') std::swap(text[i - 1], text[i]);
+  }
+  return text;
+}
+
+std::string CopyText(Extended x, const DisplayOptions& options, Platform& platform) {
+  return CopyTextFromLine(FormatNumber(x, 'X', options, platform));
+}
+
+std::optional<Extended> PasteValue(const std::string& clipboardText) {
+  std::string kept;
+  for (char c : clipboardText.substr(0, kPasteBuffer)) {
+    if (IsDigit(c) || c == '.' || c == '-' || c == 'E' || c == 'e') kept += c;
+  }
+  const size_t n = NumberPrefix(kept);
+  if (n == 0) return Extended(0);
+  const std::string number = kept.substr(0, n);
+  const Extended value = std::strtold(number.c_str(), nullptr);
+  if (!std::isfinite(value)) return std::nullopt;
+  return value;
+}
+
+void PasteInto(const std::string& clipboardText, Engine& engine, EntryLine& entry, Platform& platform) {
+  const std::optional<Extended> value = PasteValue(clipboardText);
+  if (!value) {
+    platform.Beep();
+    return;
+  }
+  engine.Push(*value);
+  entry.ResetEntry();
+}
+
+}  // namespace nimbrel

@@ -1,0 +1,34 @@
+// What Copy writes to the clipboard and how Paste reads a number back.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "core/Engine.h"
+#include "core/Extended.h"
+#include "core/Platform.h"
+#include "display/DisplayOptions.h"
+#include "display/EntryLine.h"
+
+namespace nimbrel {
+
+constexpr int kPasteBuffer = 31;  // characters of clipboard text that Paste reads
+
+// A display line as clipboard text: the label "X: " removed, and the
+// exponent turned into the usual order ("1.5000+e20" becomes "1.5000e+20").
+std::string CopyTextFromLine(const std::string& line);
+
+// X formatted under the options, as clipboard text.
+std::string CopyText(Extended x, const DisplayOptions& options, Platform& platform);
+
+// The number in a clipboard text: its first 31 characters, keeping only
+// "0"-"9", ".", "-", "E" and "e", read as a decimal number (the longest
+// leading part that forms one; 0 when there is none: "12 dogs, 34 cats" is
+// 1234). Empty when the number lies beyond the extended range.
+std::optional<Extended> PasteValue(const std::string& clipboardText);
+
+// Paste: pushes the clipboard's number and ends the entry, or, for a number
+// beyond the extended range, pushes nothing and beeps.
+void PasteInto(const std::string& clipboardText, Engine& engine, EntryLine& entry, Platform& platform);
+
+}  // namespace nimbrel
