@@ -38,9 +38,10 @@ mkdir -p "$NIMBREL_WINEHOME"
 if [ ! -f "$NIMBREL_WINEPREFIX/system.reg" ]; then
   echo "== making a Wine prefix (once)"
   "$WINE" wineboot -i >/dev/null 2>&1 || true
+  wineserver -w   # the registry files are written when the server ends
 fi
 # Our own server, so that ctest doesn't wait on one that a test started.
-wineserver -p 60
+wineserver -p60 2>/dev/null || true   # (already running is fine)
 trap 'wineserver -k 2>/dev/null || true' EXIT
 
 echo "== Windows tests under Wine ($ARCH)"
