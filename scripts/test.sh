@@ -15,7 +15,7 @@ cmake --build build/native -j"$JOBS" >/dev/null
 ctest --test-dir build/native --output-on-failure -j"$JOBS"
 
 echo "== Windows build (i686, the release target)"
-quiet cmake -S . -B build/win32 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DNIMBREL_BENCH=OFF
+quiet cmake -S . -B build/win32 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake
 cmake --build build/win32 -j"$JOBS" >/dev/null
 
 # The Windows tests run under Wine. Where this machine's kernel runs no
@@ -27,7 +27,7 @@ if /usr/lib/wine/wine --version >/dev/null 2>&1; then
 else
   echo "note: this machine runs no 32-bit code; the Windows tests run as x86_64 under wine64"
   WINBUILD=build/win64 WINE=/usr/lib/wine/wine64 ARCH=win64
-  quiet cmake -S . -B build/win64 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake -DNIMBREL_BENCH=OFF
+  quiet cmake -S . -B build/win64 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake
   cmake --build build/win64 -j"$JOBS" >/dev/null
 fi
 

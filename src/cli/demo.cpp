@@ -4,12 +4,13 @@
 #include <string>
 
 #include "core/Engine.h"
+#include "core/NullPlatform.h"
 #include "display/EntryLine.h"
 #include "display/NumberFormat.h"
 
 namespace {
 
-class ConsolePlatform : public nimbrel::Platform {
+class ConsolePlatform : public nimbrel::NullPlatform {
  public:
   void Beep() override { std::puts("  (beep)"); }
   void BeepExclamation() override { std::puts("  (beep exclamation)"); }
@@ -17,6 +18,7 @@ class ConsolePlatform : public nimbrel::Platform {
     std::printf("  [%s] %s\n", caption.c_str(), text.c_str());
   }
   void ReportMathError(const std::string& text) override { std::printf("  [Nimbrel.exe] %s\n", text.c_str()); }
+  void ShowError(const std::string& text) override { std::printf("  [Error] %s\n", text.c_str()); }
 };
 
 }  // namespace

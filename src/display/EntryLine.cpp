@@ -45,7 +45,7 @@ Quad PowerOf(int base, long e) {
 }  // namespace
 
 bool IsEntryDigit(uint16_t code, int base) {
-  if (code == VK_DECIMAL_) return base == 8 || base == 10 || base == 16;
+  if (code == vk::Decimal) return base == 8 || base == 10 || base == 16;
   switch (base) {
     case 8: return code >= '0' && code <= '7';
     case 10: return code >= '0' && code <= '9';
@@ -125,7 +125,7 @@ bool EntryLine::AcceptCharacter(uint16_t code) {
   }
   const Snapshot before{MantText, ExpText, MantLen, ExpLen, MantNeg, ExpNeg, PointEntered, ExpEntry, FreshEntry};
   char c = static_cast<char>(code);
-  if (code == VK_DECIMAL_) {
+  if (code == vk::Decimal) {
     if (PointEntered || ExpEntry) {
       platform_.Beep();
       return true;
@@ -155,7 +155,7 @@ void EntryLine::EntryKey(uint16_t code) {
 
   const Snapshot before{MantText, ExpText, MantLen, ExpLen, MantNeg, ExpNeg, PointEntered, ExpEntry, FreshEntry};
   switch (code) {
-    case VK_END_:
+    case vk::End:
       if (MantLen == 0) {
         // Nothing typed: change the sign of X itself. The entry stays idle.
         engine_.Calculate(opNegate, options_.Angles);
@@ -165,12 +165,12 @@ void EntryLine::EntryKey(uint16_t code) {
       Commit(before, false);
       return;
 
-    case VK_NEXT_:
+    case vk::Next:
       if (MantLen != 0 && !ExpEntry) ExpEntry = 1;
       else platform_.Beep();
       return;
 
-    case VK_BACK_:
+    case vk::Back:
       if (!ExpEntry) {
         if (MantLen == 0) return;
         if (MantText.back() == '.') PointEntered = 0;

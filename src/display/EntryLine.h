@@ -9,16 +9,11 @@
 
 #include "core/Engine.h"
 #include "core/Extended.h"
+#include "core/KeyCodes.h"
 #include "core/Platform.h"
 #include "display/DisplayOptions.h"
 
 namespace nimbrel {
-
-// Virtual-key codes the entry line understands besides the digits.
-constexpr uint16_t VK_BACK_ = 0x08;     // backspace
-constexpr uint16_t VK_NEXT_ = 0x22;     // start the exponent
-constexpr uint16_t VK_END_ = 0x23;      // change sign
-constexpr uint16_t VK_DECIMAL_ = 0x6E;  // decimal point
 
 constexpr int kMaxMantissa = 13;  // mantissa characters, the point included
 constexpr int kMaxExponent = 3;   // exponent digits
@@ -39,7 +34,8 @@ class EntryLine {
   EntryLine(Engine& engine, Platform& platform, const DisplayOptions& options)
       : engine_(engine), platform_(platform), options_(options) {}
 
-  // One key: a digit, the point, change sign, exponent or backspace. Does not
+  // One key: a digit, the point (vk::Decimal), change sign (vk::End),
+  // exponent (vk::Next) or backspace (vk::Back). Does not
   // repaint. Refused keys sound the default beep and change nothing.
   void EntryKey(uint16_t code);
 

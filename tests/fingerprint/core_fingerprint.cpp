@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/Engine.h"
+#include "core/NullPlatform.h"
 #include "display/ClipboardText.h"
 #include "display/EntryLine.h"
 #include "display/NumberFormat.h"
@@ -17,7 +18,7 @@ namespace {
 
 using nimbrel::Extended;
 
-class RecordingPlatform : public nimbrel::Platform {
+class RecordingPlatform : public nimbrel::NullPlatform {
  public:
   void Beep() override { events += " beep"; }
   void BeepExclamation() override { events += " beep!"; }
@@ -117,8 +118,8 @@ int main() {
       nimbrel::EntryLine entry(engine, platform, o);
       platform.events.clear();
       for (const char* k = keys; *k; ++k) {
-        const uint16_t code = *k == '.' ? nimbrel::VK_DECIMAL_ : *k == 'x' ? nimbrel::VK_NEXT_
-                              : *k == 's' ? nimbrel::VK_END_ : static_cast<uint16_t>(*k);
+        const uint16_t code = *k == '.' ? nimbrel::vk::Decimal : *k == 'x' ? nimbrel::vk::Next
+                              : *k == 's' ? nimbrel::vk::End : static_cast<uint16_t>(*k);
         entry.EntryKey(code);
       }
       std::printf("entry %d %s -> %s [%s]%s\n", base, keys, Hex(engine.X()).c_str(), entry.EntryText().c_str(),

@@ -17,10 +17,10 @@ std::vector<uint16_t> Keys(const std::string& text) {
   std::vector<uint16_t> out;
   for (char c : text) {
     switch (c) {
-      case '.': out.push_back(VK_DECIMAL_); break;
-      case 's': out.push_back(VK_END_); break;
-      case 'x': out.push_back(VK_NEXT_); break;
-      case '<': out.push_back(VK_BACK_); break;
+      case '.': out.push_back(vk::Decimal); break;
+      case 's': out.push_back(vk::End); break;
+      case 'x': out.push_back(vk::Next); break;
+      case '<': out.push_back(vk::Back); break;
       default: out.push_back(static_cast<uint16_t>(c)); break;
     }
   }
@@ -204,7 +204,7 @@ TEST(EntryLine, WhichKeysAreDigits) {
   const std::string all = "0123456789ABCDEFGZ.";
   for (const auto& c : cases) {
     for (char k : all) {
-      const uint16_t code = k == '.' ? VK_DECIMAL_ : static_cast<uint16_t>(k);
+      const uint16_t code = k == '.' ? vk::Decimal : static_cast<uint16_t>(k);
       const bool expected = std::string(c.digits).find(k) != std::string::npos;
       EXPECT_EQ(IsEntryDigit(code, c.base), expected) << "key " << k << " base " << c.base;
     }

@@ -18,6 +18,37 @@ class FakePlatform : public Platform {
   }
   void ReportMathError(const std::string& text) override { events.push_back("matherr " + text); }
 
+  void PaintStack() override { ++paints; }
+  void OpenHelp(const std::string& topic) override { events.push_back("help " + topic); }
+  void ShowAbout() override { events.push_back("about"); }
+  void ShowOptions() override { events.push_back("options"); }
+  void ToggleOnTop() override {
+    onTop = !onTop;
+    events.push_back("ontop");
+  }
+  bool OnTopChecked() override { return onTop; }
+  void SetTopmost(bool topmost) override { events.push_back(topmost ? "topmost" : "notopmost"); }
+  bool SizeChecked(WindowSize s) override { return size == s; }
+  void ChooseSize(WindowSize s) override {
+    size = s;
+    events.push_back(std::string("size ") + (s == WindowSize::Small ? "Small" : s == WindowSize::Medium ? "Medium" : "Large"));
+  }
+  void ShowMemoryWindow(MemoryMode mode) override {
+    events.push_back(mode == MemoryMode::Store ? "memory STORE" : "memory RECALL");
+  }
+  bool KeyToggled(uint16_t key) override { return key == 144 ? numLock : scrollLock; }
+  void SendKeyPress(uint16_t key, uint8_t scanCode) override {
+    events.push_back("keypress " + std::to_string(key) + " scan " + std::to_string(scanCode));
+    if (key == 144) numLock = !numLock;
+    if (key == 145) scrollLock = !scrollLock;
+  }
+  void ShowError(const std::string& text) override { events.push_back("error " + text); }
+  void SetClipboardText(const std::string& text) override {
+    clipboard = text;
+    events.push_back("clipboard " + text);
+  }
+  std::string GetClipboardText() override { return clipboard; }
+
   // The events so far, then forget them.
   std::vector<std::string> Take() {
     std::vector<std::string> out;
@@ -26,6 +57,12 @@ class FakePlatform : public Platform {
   }
 
   std::vector<std::string> events;
+  int paints = 0;
+  bool onTop = false;
+  WindowSize size = WindowSize::Large;
+  bool numLock = true;
+  bool scrollLock = false;
+  std::string clipboard;
 };
 
 }  // namespace nimbrel

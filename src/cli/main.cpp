@@ -1,0 +1,130 @@
+// nimbrel-cli: the Quarvel Calculator without a window, for scripts, for
+// checking results, and for anyone at a terminal.
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+#include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "cli/CliSession.h"
+#include "cli/KeyNames.h"
+#include "cli/CliSettings.h"
+
+namespace {
+
+const char kUsage[] =
+    "usage: nimbrel-cli [--set NAME=VALUE]... [--lines N] [--clipboard TEXT] [KEY]...\n"
+    "\n"
+    "Runs the Quarvel Calculator's keys without its window. Each KEY is one key\n"
+    "press (down, then up). With no KEY it reads lines of keys from standard\n"
+    "input and prints the events and the display after each line.\n"
+    "\n"
+    "KEY   a virtual-key name (VK_RETURN, VK_ADD, VK_NUMPAD0..VK_NUMPAD9, VK_INSERT, ...),\n"
+    "      a character 0-9 or A-Z, or #N for the decimal code N; prefixed with\n"
+    "      shift+ and/or ctrl+ for held modifiers. ctrl+VK_INSERT copies,\n"
+    "      shift+VK_INSERT pastes. Aliases: + - * / . enter\n"
+    "      The scientific keys are the navigation keys: VK_INSERT sin, VK_HOME cos,\n"
+    "      VK_PRIOR tan, VK_DELETE ln, VK_OEM_5 log, VK_SCROLL 1/x, VK_PAUSE sqrt,\n"
+    "      VK_END change sign, VK_NEXT exponent, VK_UP x<>y, VK_DOWN drop,\n"
+    "      VK_LEFT store, VK_RIGHT recall, VK_NUMLOCK or VK_F12 shift.\n"
+    "--set NAME=VALUE  a saved setting by its registry name before the keys:\n"
+    "      Base, FixedOn, Decs, CommasOn, TrailOn, AllExpOn, bsZ, Angles, Notation,\n"
+    "      Stack0..Stack9, MValue1..MValue9, MKey1..MKey9, Left, Top, OnTop,\n"
+    "      Small, Medium, Large, StartUp, Hidden, TrayIcon. Others take the\n"
+    "      first-start defaults.\n"
+    "--lines N  display lines to print (default 10, the tall display; 2 for the\n"
+    "      short one).\n"
+    "--clipboard TEXT  the clipboard's text before the first key.\n"
+    "\n"
+    "Output: one line per event as it happens (beep, beep exclamation,\n"
+    "message CAPTION: TEXT, error TEXT, clipboard TEXT, help Contents, about,\n"
+    "options, ontop, size Small|Medium|Large, memory STORE|RECALL, memory close),\n"
+    "then the display lines, top first and X last, then \"shift on\" if it is on.\n";
+
+int Fail(const std::string& what) {
+  std::cerr << "nimbrel-cli: " << what << "\n";
+  return 2;
+}
+
+void Print(const std::vector<std::string>& lines) {
+  for (const std::string& line : lines) std::cout << line << "\n";
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  using namespace nimbrel;
+  std::vector<std::pair<std::string, std::string>> sets;
+  std::vector<KeyPress> keys;
+  int lines = 10;
+  std::string clipboard;
+
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    auto value = [&]() -> const char* { return i + 1 < argc ? argv[++i] : nullptr; };
+    if (arg == "--help" || arg == "-h") {
+      std::cout << kUsage;
+      return 0;
+    } else if (arg == "--set") {
+      const char* v = value();
+      const std::string text = v ? v : "";
+      const size_t eq = text.find('=');
+      if (!v || eq == std::string::npos || eq == 0) return Fail("--set needs NAME=VALUE, got '" + text + "'");
+      sets.emplace_back(text.substr(0, eq), text.substr(eq + 1));
+    } else if (arg == "--lines") {
+      const char* v = value();
+      char* end = nullptr;
+      const long n = v ? std::strtol(v, &end, 10) : 0;
+      if (!v || *end || n < 1 || n > 10) return Fail("--lines needs a number from 1 to 10");
+      lines = static_cast<int>(n);
+    } else if (arg == "--clipboard") {
+      const char* v = value();
+      if (!v) return Fail("--clipboard needs a text");
+      clipboard = v;
+    } else if (arg.size() > 2 && arg.substr(0, 2) == "--") {
+      return Fail("unknown option '" + arg + "'");
+    } else if (auto key = ParseKey(arg)) {
+      keys.push_back(*key);
+    } else {
+      return Fail("unknown key '" + arg + "'");
+    }
+  }
+
+  CliSession session;
+  session.clipboard = clipboard;
+  if (std::string error = ApplySettings(sets, session); !error.empty()) return Fail(error);
+
+  if (!keys.empty()) {
+    for (const KeyPress& key : keys) {
+      session.Press(key);
+      Print(session.TakeEvents());
+    }
+    Print(session.Display(lines));
+    return 0;
+  }
+
+  // Interactive: one line of keys at a time.
+  std::string line;
+  while (std::getline(std::cin, line)) {
+    std::istringstream tokens(line);
+    std::vector<KeyPress> pressed;
+    std::string token;
+    bool bad = false;
+    while (tokens >> token) {
+      if (auto key = ParseKey(token)) {
+        pressed.push_back(*key);
+      } else {
+        std::cerr << "nimbrel-cli: unknown key '" << token << "'\n";
+        bad = true;
+      }
+    }
+    if (bad) continue;
+    for (const KeyPress& key : pressed) session.Press(key);
+    Print(session.TakeEvents());
+    Print(session.Display(lines));
+    std::cout.flush();
+  }
+  return 0;
+}

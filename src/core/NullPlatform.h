@@ -1,0 +1,32 @@
+// A platform that does nothing: a base for front ends and tools that care
+// about only a few of the calls (the demo, the fingerprint, the benchmarks).
+#pragma once
+
+#include "core/Platform.h"
+
+namespace nimbrel {
+
+class NullPlatform : public Platform {
+ public:
+  void Beep() override {}
+  void BeepExclamation() override {}
+  void ShowMessage(const std::string&, const std::string&) override {}
+  void ReportMathError(const std::string&) override {}
+  void PaintStack() override {}
+  void OpenHelp(const std::string&) override {}
+  void ShowAbout() override {}
+  void ShowOptions() override {}
+  void ToggleOnTop() override {}
+  bool OnTopChecked() override { return false; }
+  void SetTopmost(bool) override {}
+  bool SizeChecked(WindowSize) override { return false; }
+  void ChooseSize(WindowSize) override {}
+  void ShowMemoryWindow(MemoryMode) override {}
+  bool KeyToggled(uint16_t) override { return false; }
+  void SendKeyPress(uint16_t, uint8_t) override {}
+  void ShowError(const std::string&) override {}
+  void SetClipboardText(const std::string&) override {}
+  std::string GetClipboardText() override { return ""; }
+};
+
+}  // namespace nimbrel

@@ -1,0 +1,45 @@
+// The display's model: the display options, the entry line, and the text of
+// every line the display paints. The Win32 control paints these lines; the
+// CLI prints them.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "core/Engine.h"
+#include "core/Platform.h"
+#include "display/DisplayOptions.h"
+#include "display/EntryLine.h"
+
+namespace nimbrel {
+
+constexpr int kLinePitch = 18;  // pixels between the display's lines
+constexpr int kXLineRise = 20;  // the X line's top is this far above the bottom
+
+class StackWindow {
+ public:
+  StackWindow(Engine& engine, Platform& platform) : entry(engine, platform, options), engine_(engine), platform_(platform) {}
+
+  // How many lines a display of this height shows: X, then one more for
+  // every 18 pixels while the line's top stays inside (41 gives 2, 185 gives
+  // 10, below 38 only X).
+  static int LinesForHeight(int height);
+
+  // The formatted value under this display's options.
+  std::string FormatNumber(Extended x, char label) const;
+
+  // The text of display line j (0 is the X line, then Y, Z, W, 4..9).
+  std::string Line(int j) const;
+
+  // The top `count` lines (at most 10), top line first and the X line last.
+  std::vector<std::string> Lines(int count) const;
+
+  DisplayOptions options;
+  EntryLine entry;
+
+ private:
+  Engine& engine_;
+  Platform& platform_;
+};
+
+}  // namespace nimbrel

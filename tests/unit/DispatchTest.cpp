@@ -1,0 +1,311 @@
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "FakePlatform.h"
+#include "cli/CliSession.h"
+#include "cli/KeyNames.h"
+#include "core/Calculator.h"
+#include "core/KeyCodes.h"
+
+namespace nimbrel {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+// Presses the keys (tokens as nimbrel-cli takes them) and returns what the
+// CLI would print: the events, then the Y and X lines, then "shift on".
+Lines Press(CliSession& s, const std::string& keys, int lines = 2) {
+  Lines out;
+  std::istringstream tokens(keys);
+  std::string token;
+  while (tokens >> token) {
+    const auto key = ParseKey(token);
+    if (!key) {
+      ADD_FAILURE() << "bad token " << token;
+      return out;
+    }
+    s.Press(*key);
+    for (auto& e : s.TakeEvents()) out.push_back(e);
+  }
+  for (auto& l : s.Display(lines)) out.push_back(l);
+  return out;
+}
+
+struct KeyCase {
+  const char* keys;
+  Lines expected;
+};
+
+void RunTable(const std::vector<KeyCase>& cases, void (*setup)(CliSession&) = nullptr) {
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.keys);
+    CliSession s;
+    if (setup) setup(s);
+    EXPECT_EQ(Press(s, c.keys), c.expected);
+  }
+}
+
+TEST(Dispatch, EntryAndArithmetic) {
+  RunTable({
+      {"2 VK_RETURN 3 VK_ADD", {"Y: 0.0000", "X: 5.0000"}},
+      {"VK_NUMPAD2 VK_RETURN VK_NUMPAD3", {"Y: 2.0000", "X: 3"}},
+      {"4 enter 5", {"Y: 4.0000", "X: 5"}},                 // Enter's copy is replaced
+      {"4 enter 5 + 6", {"Y: 9.0000", "X: 6"}},             // a result is pushed up
+      {"7 enter 2 -", {"Y: 0.0000", "X: 5.0000"}},
+      {"7 enter 2 *", {"Y: 0.0000", "X: 14.0000"}},
+      {"7 enter 2 /", {"Y: 0.0000", "X: 3.5000"}},
+      {"1 . 5 VK_END", {"Y: 0.0000", "X: -1.5"}},
+      {"1 VK_NEXT 3", {"Y: 0.0000", "X: 1+e3"}},
+      {"1 2 VK_BACK", {"Y: 0.0000", "X: 1"}},
+      {"9 VK_PAUSE", {"Y: 0.0000", "X: 3.0000"}},
+      {"4 VK_SCROLL", {"Y: 0.0000", "X: 0.2500"}},
+      {"1 0 0 0 VK_OEM_5", {"Y: 0.0000", "X: 3.0000"}},
+      {"1 VK_DELETE", {"Y: 0.0000", "X: 0.0000"}},
+      {"0 VK_INSERT", {"Y: 0.0000", "X: 0.0000"}},
+      {"0 VK_HOME", {"Y: 0.0000", "X: 1.0000"}},
+      {"0 VK_PRIOR", {"Y: 0.0000", "X: 0.0000"}},
+      {"1 enter 2 VK_UP", {"Y: 2.0000", "X: 1.0000"}},
+      {"1 enter 2 VK_DOWN", {"Y: 0.0000", "X: 1.0000"}},
+      {"VK_END", {"Y: 0.0000", "X: 0.0000"}},              // -0 shows no sign
+      {"A", {"Y: 0.0000", "X: 0.0000"}},                   // not a digit in base 10
+      {"VK_SPACE", {"Y: 0.0000", "X: 0.0000"}},            // no meaning, no slot
+  });
+}
+
+TEST(Dispatch, MainKeyboardArithmeticKeys) {
+  RunTable({
+      {"2 enter 3 shift+VK_OEM_PLUS", {"Y: 0.0000", "X: 5.0000"}},
+      {"2 enter 3 VK_OEM_PLUS", {"Y: 2.0000", "X: 3"}},        // = alone means nothing
+      {"7 enter 3 VK_OEM_MINUS", {"Y: 0.0000", "X: 4.0000"}},
+      {"7 enter 3 shift+VK_OEM_MINUS", {"Y: 7.0000", "X: 3"}}, // underscore
+      {"2 enter 3 shift+8", {"Y: 0.0000", "X: 6.0000"}},
+      {"2 enter 3 8", {"Y: 2.0000", "X: 38"}},
+      {"8 enter 2 VK_OEM_2", {"Y: 0.0000", "X: 4.0000"}},
+      {"8 enter 2 shift+VK_OEM_2", {"Y: 8.0000", "X: 2"}},     // question mark
+  });
+}
+
+TEST(Dispatch, ShiftedKeys) {
+  RunTable({
+      {"VK_NUMLOCK", {"Y: 0.0000", "X: 0.0000", "shift on"}},
+      {"VK_NUMLOCK VK_NUMLOCK", {"Y: 0.0000", "X: 0.0000"}},
+      {"VK_F12 0", {"help Contents", "Y: 0.0000", "X: 0.0000"}},
+      {"VK_F12 VK_NUMPAD0", {"help Contents", "Y: 0.0000", "X: 0.0000"}},
+      {"VK_F12 enter", {"about", "Y: 0.0000", "X: 0.0000"}},
+      {"VK_F12 +", {"options", "Y: 0.0000", "X: 0.0000"}},
+      {"VK_F12 /", {"ontop", "Y: 0.0000", "X: 0.0000"}},
+      {"VK_F12 - VK_F12 - VK_F12 -", {"size Medium", "size Small", "size Large", "Y: 0.0000", "X: 0.0000"}},
+      {"2 enter 1 0 VK_F12 VK_SCROLL", {"Y: 0.0000", "X: 1,024.0000"}},
+      {"3 VK_F12 VK_PAUSE", {"Y: 0.0000", "X: 9.0000"}},
+      {"3 VK_F12 VK_OEM_5", {"Y: 0.0000", "X: 1,000.0000"}},
+      {"0 VK_F12 VK_DELETE", {"Y: 0.0000", "X: 1.0000"}},
+      {"VK_F12 VK_END", {"Y: 0.0000", "X: 3.1416"}},
+      {"1 VK_F12 VK_INSERT", {"Y: 0.0000", "X: 1.5708"}},
+      {"1 VK_F12 VK_HOME", {"Y: 0.0000", "X: 0.0000"}},
+      {"1 VK_F12 VK_PRIOR", {"Y: 0.0000", "X: 0.7854"}},
+      {"1 enter 2 VK_UP VK_F12 VK_UP", {"Y: 1.0000", "X: 2.0000"}},  // last X after exchange
+      {"5 VK_F12 VK_NEXT", {"Y: 0.0000", "X: 120.0000"}},
+      {"2 . 5 VK_F12 VK_NEXT", {"beep", "Y: 0.0000", "X: 2.5000"}},
+      {"0 VK_F12 VK_NEXT", {"beep", "Y: 0.0000", "X: 0.0000"}},
+      {"3 VK_END VK_F12 VK_NEXT", {"beep", "Y: 0.0000", "X: -3.0000"}},
+      {"1 2 VK_F12 VK_BACK", {"Y: 0.0000", "X: 1"}},     // backspace in both states
+      // No action with the shift on: nothing happens and the shift stays.
+      {"VK_F12 5", {"Y: 0.0000", "X: 0.0000", "shift on"}},
+      {"VK_F12 .", {"Y: 0.0000", "X: 0.0000", "shift on"}},
+      {"VK_F12 *", {"Y: 0.0000", "X: 0.0000", "shift on"}},
+      {"VK_F12 VK_DOWN", {"Y: 0.0000", "X: 0.0000", "shift on"}},
+      {"VK_F12 VK_LEFT", {"Y: 0.0000", "X: 0.0000", "shift on"}},
+      {"VK_F12 VK_RIGHT", {"Y: 0.0000", "X: 0.0000", "shift on"}},
+  });
+}
+
+TEST(Dispatch, CopyAndPasteAreMenuShortcuts) {
+  RunTable({
+      {"2 enter 3 + ctrl+VK_INSERT", {"clipboard 5.0000", "Y: 0.0000", "X: 5.0000"}},
+      {"1 VK_INSERT", {"Y: 0.0000", "X: 0.8415"}},  // Insert alone is the sine
+      {"4 2 shift+VK_INSERT", {"Y: 42.0000", "X: 1,234.5000"}},
+      {"1 . 5 ctrl+VK_INSERT", {"clipboard 1.5000", "Y: 0.0000", "X: 1.5"}},
+  }, [](CliSession& s) { s.clipboard = "$1,234.50"; });
+}
+
+TEST(Dispatch, FaultsAndRejections) {
+  RunTable({
+      {"1 enter 0 /", {"error Floating point division by zero", "Y: 1.0000", "X: 0.0000"}},
+      {"0 VK_SCROLL", {"error Floating point division by zero", "Y: 0.0000", "X: 0.0000"}},
+      {"0 VK_DELETE", {"message Nimbrel.exe: logl: SING error", "Y: 0.0000", "X: 0.0000"}},
+      {"4 VK_END VK_PAUSE", {"message Nimbrel.exe: sqrtl: DOMAIN error", "Y: 0.0000", "X: -4.0000"}},
+      {"2 VK_F12 VK_INSERT", {"message Quarvel Calculator: ASIN, Out of Range, Must be between -1 and 1", "Y: 0.0000", "X: 2.0000"}},
+      {"2 VK_F12 VK_HOME", {"message Quarvel Calculator: ACOS, Out of Range, Must be between -1 and 1", "Y: 0.0000", "X: 2.0000"}},
+  });
+}
+
+TEST(Dispatch, AFaultClearsTheShiftAndTheEntry) {
+  CliSession s;
+  Press(s, "1 enter 0");
+  s.calc.face.ShowShifted();  // as if the shift were on when the fault came
+  s.calc.Guarded([&] { s.calc.engine.Calculate(opDivide, auRadians); });
+  EXPECT_EQ(s.TakeEvents(), (Lines{"error Floating point division by zero"}));
+  EXPECT_FALSE(s.calc.face.ShiftOn());
+  EXPECT_FALSE(s.calc.display.entry.InProgress());
+}
+
+TEST(Dispatch, BasesDecideWhichKeysAreDigits) {
+  RunTable({{"7 8 9", {"Y: 0.0000", "X: 7"}}, {"1 7 .", {"Y: 0.0000", "X: 17."}}},
+           [](CliSession& s) { s.calc.display.options.Base = 8; });
+  RunTable({{"F F", {"Y: 0.0000", "X: FF"}}, {"F F enter", {"Y: FF.0000", "X: FF.0000"}}},
+           [](CliSession& s) { s.calc.display.options.Base = 16; });
+}
+
+TEST(Dispatch, SlotKeysRecall) {
+  auto bind = [](CliSession& s) {
+    s.calc.engine.Memory[0] = {1, 'K'};
+    s.calc.engine.Memory[2] = {3, 'K'};
+    s.calc.engine.Memory[4] = {5, 'A'};
+  };
+  RunTable({
+      {"K", {"Y: 1.0000", "X: 3.0000"}},                 // both slots, slot 1 first
+      {"VK_F12 K", {"Y: 1.0000", "X: 3.0000"}},          // the shift clears
+      {"A", {"Y: 0.0000", "X: 5.0000"}},                 // base 10: letters recall
+      {"4 2 K", {"Y: 1.0000", "X: 3.0000"}},             // the entry ends
+  }, bind);
+  RunTable({
+      {"A", {"Y: 0.0000", "X: A"}},                      // base 16: a digit first
+      {"VK_F12 A", {"Y: 0.0000", "X: 5.0000"}},          // recalled with the shift on
+  }, [](CliSession& s) {
+    s.calc.display.options.Base = 16;
+    s.calc.engine.Memory[4] = {5, 'A'};
+  });
+}
+
+TEST(Dispatch, MemoryWindowTakesTheKeysWhileOpen) {
+  CliSession s;
+  EXPECT_EQ(Press(s, "5 VK_LEFT 3 enter"), (Lines{"memory STORE", "memory close", "Y: 0.0000", "X: 5.0000"}));
+  EXPECT_EQ(s.calc.engine.Memory[2].value, 5);
+  EXPECT_EQ(Press(s, "7 VK_RIGHT VK_NUMPAD3 enter"), (Lines{"memory RECALL", "memory close", "Y: 7.0000", "X: 5.0000"}));
+  // Letters stick even when the window is left with Escape; Ctrl closes too.
+  EXPECT_EQ(Press(s, "VK_LEFT 4 K VK_ESCAPE"), (Lines{"memory STORE", "memory close", "Y: 7.0000", "X: 5.0000"}));
+  EXPECT_EQ(s.calc.engine.Memory[3].key, 'K');
+  EXPECT_EQ(s.calc.engine.Memory[3].value, 0) << "Escape stores nothing";
+  EXPECT_EQ(Press(s, "K"), (Lines{"Y: 5.0000", "X: 0.0000"}));
+  EXPECT_EQ(Press(s, "VK_RIGHT 4 VK_SPACE 0 VK_CONTROL"), (Lines{"memory RECALL", "memory close", "Y: 5.0000", "X: 0.0000"}));
+  EXPECT_EQ(s.calc.engine.Memory[3].key, 0);
+}
+
+TEST(Dispatch, StoringAHalfTypedNumberEndsTheEntry) {
+  CliSession s;
+  EXPECT_EQ(Press(s, "1 2 VK_LEFT enter 4"), (Lines{"memory STORE", "memory close", "Y: 12.0000", "X: 4"}));
+  EXPECT_EQ(s.calc.engine.Memory[0].value, 12);
+}
+
+TEST(Dispatch, LockKeysAreForcedBack) {
+  CliSession s;
+  Press(s, "VK_NUMLOCK VK_NUMLOCK 4 VK_SCROLL");
+  EXPECT_TRUE(s.numLock) << "Num Lock stays on";
+  EXPECT_FALSE(s.scrollLock) << "Scroll Lock stays off";
+
+  // Only a state that differs is corrected, with one press and release.
+  FakePlatform p;
+  Calculator c(p);
+  p.numLock = true;
+  c.SetNumLock(true);
+  p.scrollLock = true;
+  c.SetScrollLock(false);
+  p.numLock = false;
+  c.SetNumLock(true);
+  EXPECT_EQ(p.Take(), (Lines{"keypress 145 scan 70", "keypress 144 scan 0"}));
+}
+
+TEST(Dispatch, MemoryWindowLeavesTheTopmostBandWhileOpen) {
+  FakePlatform p;
+  Calculator c(p);
+  uint16_t key = vk::Left;
+  c.DispatchKey(key);
+  EXPECT_EQ(p.Take(), (Lines{"memory STORE"}));
+  p.onTop = true;
+  key = vk::Right;
+  c.DispatchKey(key);
+  EXPECT_EQ(p.Take(), (Lines{"notopmost", "memory RECALL", "topmost"}));
+}
+
+TEST(Dispatch, KeypadDigitIsRewrittenForTheCaller) {
+  FakePlatform p;
+  Calculator c(p);
+  uint16_t key = vk::Numpad0 + 7;
+  c.DispatchKey(key);
+  EXPECT_EQ(key, '7');
+  EXPECT_EQ(c.engine.X(), 7);
+}
+
+// ---- the face -------------------------------------------------------------------------
+
+TEST(Face, KeyboardPressesLightTheirKeys) {
+  FakePlatform p;
+  Calculator c(p);
+  const struct {
+    uint16_t raw;
+    bool shift;
+    const char* lit;  // nullptr: nothing lights
+  } cases[] = {
+      {'7', false, "Seven"}, {vk::Numpad0 + 7, false, "Seven"}, {'8', true, "Eight"},
+      {vk::OemPlus, true, nullptr}, {vk::Insert, false, "SIN"}, {vk::NumLock, false, nullptr},
+      {vk::Return, false, "Enter"}, {'0', false, "Zero"}, {vk::Numpad0, false, "Zero"},
+  };
+  for (const auto& k : cases) {
+    SCOPED_TRACE(k.raw);
+    uint16_t key = k.raw;
+    c.FormKeyDown(key, k.shift);
+    for (int i = 0; i < kFaceKeyCount; ++i) {
+      const bool expected = k.lit && kFaceKeys[i].name == k.lit;
+      EXPECT_EQ(c.face.Key(i).Down, expected) << kFaceKeys[i].name;
+    }
+    c.FormKeyUp(k.raw);
+    for (int i = 0; i < kFaceKeyCount; ++i) EXPECT_FALSE(c.face.Key(i).Down);
+    if (c.face.ShiftOn()) c.face.ShowUnshifted();
+  }
+}
+
+TEST(Face, ShiftShowsTheSecondLegendsForOneAction) {
+  FakePlatform p;
+  Calculator c(p);
+  c.ClickFaceKey(FaceKeyIndex("Shift"));
+  for (int i = 0; i < kFaceKeyCount; ++i) {
+    const auto& key = kFaceKeys[i];
+    const int16_t expected = key.name == "Shift" ? kShiftOn : key.frames == 2 ? 2 : 1;
+    EXPECT_EQ(c.face.Key(i).CurrentGlyph, expected) << key.name;
+  }
+  c.ClickFaceKey(FaceKeyIndex("Neg"));  // shifted: pi
+  EXPECT_EQ(c.engine.X(), kPi);
+  for (int i = 0; i < kFaceKeyCount; ++i) EXPECT_EQ(c.face.Key(i).CurrentGlyph, 1) << kFaceKeys[i].name;
+}
+
+TEST(Face, EveryClickSendsItsKeyboardCode) {
+  // A click on each digit key equals its key on the main keyboard.
+  for (int d = 0; d <= 9; ++d) {
+    FakePlatform p;
+    Calculator c(p);
+    static const char* names[] = {"Zero", "One", "Two", "Three", "Four", "Five", "Six", "Seven", "Eight", "Nine"};
+    c.ClickFaceKey(FaceKeyIndex(names[d]));
+    EXPECT_EQ(c.engine.X(), d) << names[d];
+    EXPECT_EQ(c.display.entry.EntryText(), "X: " + std::to_string(d));
+  }
+  // The table: fifteen two-frame keys are exactly the dual-legend ones, and
+  // every key's click code is one the dispatcher acts on.
+  int dual = 0;
+  for (const auto& key : kFaceKeys) dual += key.frames == 2;
+  EXPECT_EQ(dual, 15);
+  for (auto name : kDualLegendKeys) EXPECT_EQ(kFaceKeys[FaceKeyIndex(name)].frames, 2) << name;
+}
+
+TEST(Face, ShowFaceKeysHidesAllThirty) {
+  FaceState face;
+  face.ShowFaceKeys(false);
+  for (int i = 0; i < kFaceKeyCount; ++i) EXPECT_FALSE(face.Key(i).Visible);
+  face.ShowFaceKeys(true);
+  for (int i = 0; i < kFaceKeyCount; ++i) EXPECT_TRUE(face.Key(i).Visible);
+}
+
+}  // namespace
+}  // namespace nimbrel
