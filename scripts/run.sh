@@ -1,10 +1,15 @@
 #!/usr/bin/env bash
 # Builds the calculator and starts it. The window isn't there yet: for now
-# this builds the core and runs its demonstration in the terminal.
+# this starts nimbrel-cli, the whole calculator at the terminal.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
 cmake -S . -B build/native -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build/native -j2 --target nimbrel-demo >/dev/null
-echo "The calculator's window is not built yet; running the core's demonstration instead."
-exec build/native/nimbrel-demo
+cmake --build build/native -j2 --target nimbrel-cli >/dev/null
+cat <<'TXT'
+The calculator's window is not built yet; this is nimbrel-cli, the same
+calculator at the terminal. Type keys separated by blanks, then Enter:
+  2 enter 3 +        VK_F12 VK_NEXT (n!)     ctrl+VK_INSERT (copy)
+nimbrel-cli --help lists every key. Ctrl+D ends.
+TXT
+exec build/native/nimbrel-cli "$@"
