@@ -6,7 +6,7 @@ cd "$(dirname "$0")/.."
 ROOT=$PWD
 scripts/deps.sh
 JOBS=${JOBS:-2}
-quiet() { "$@" >/dev/null || { echo "failed: $*" >&2; "$@"; exit 1; }; }
+quiet() { "$@" >/dev/null 2>&1 || { echo "failed: $*" >&2; "$@"; exit 1; }; }
 
 echo "== native build"
 quiet cmake -S . -B build/native -DCMAKE_BUILD_TYPE=RelWithDebInfo

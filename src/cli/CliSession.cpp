@@ -54,7 +54,6 @@ void CliSession::ToggleOnTop() {
 }
 void CliSession::ChooseSize(WindowSize s) {
   size = s;
-  sizeChecked = true;
   events_.push_back(s == WindowSize::Small ? "size Small" : s == WindowSize::Medium ? "size Medium" : "size Large");
 }
 void CliSession::ShowMemoryWindow(MemoryMode mode) {

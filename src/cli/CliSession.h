@@ -32,7 +32,6 @@ class CliSession : public Platform {
   std::string clipboard;
   bool onTop = false;
   WindowSize size = WindowSize::Large;
-  bool sizeChecked = true;  // false: no size item checked
   bool numLock = true;
   bool scrollLock = false;
 
@@ -48,7 +47,7 @@ class CliSession : public Platform {
   void ToggleOnTop() override;
   bool OnTopChecked() override { return onTop; }
   void SetTopmost(bool) override {}
-  bool SizeChecked(WindowSize s) override { return sizeChecked && size == s; }
+  bool SizeChecked(WindowSize s) override { return size == s; }
   void ChooseSize(WindowSize s) override;
   void ShowMemoryWindow(MemoryMode mode) override;
   bool KeyToggled(uint16_t key) override;

@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# nimbrel-cli run as a process: arguments in, standard output and exit
+# status compared. Usage: cli_test.sh PATH-TO-nimbrel-cli
+set -u
+CLI=$1
+failed=0 passed=0
+OUT=$(mktemp)
+trap 'rm -f "$OUT"' EXIT
+
+# expect NAME EXPECTED-STATUS EXPECTED-STDOUT -- ARGS...
+expect() {
+  local name=$1 status=$2 want=$3
+  shift 4
+  local got rc
+  "$CLI" "$@" </dev/null >"$OUT" 2>/dev/null; rc=$?
+  got=$(tr -d '\r' <"$OUT")
+  if [ "$rc" = "$status" ] && [ "$got" = "$want" ]; then
+    passed=$((passed + 1))
+  else
+    failed=$((failed + 1))
+    printf 'FAIL %s (status %s, want %s)\n--- got\n%s\n--- want\n%s\n' "$name" "$rc" "$status" "$got" "$want"
+  fi
+}
+
+expect "typical sequence" 0 $'Y: 0.0000\nX: 5.0000' -- --lines 2 2 VK_RETURN 3 VK_ADD
+expect "aliases" 0 $'Y: 0.0000\nX: 5.0000' -- --lines 2 2 enter 3 +
+expect "events then lines" 0 $'clipboard 5.0000\nY: 0.0000\nX: 5.0000' -- --lines 2 2 enter 3 + ctrl+VK_INSERT
+expect "paste" 0 $'Y: 0.0000\nX: 1,000.5000' -- --lines 2 --clipboard '$1,000.50' shift+VK_INSERT
+expect "fault" 0 $'error Floating point division by zero\nY: 1.0000\nX: 0.0000' -- --lines 2 1 enter 0 /
+expect "shift stays" 0 $'X: 0.0000\nshift on' -- --lines 1 VK_F12 5
+expect "memory window" 0 $'memory STORE\nmemory close\nX: 7.0000' -- --lines 1 7 VK_LEFT 2 enter
+expect "decimal code" 0 $'X: 9' -- --lines 1 '#57'
+expect "settings" 0 $'Y: 2.0000\nX: FF.8000' -- --lines 2 --set Base=16 --set Stack0=255.5 --set Stack1=2 VK_SPACE
+expect "settings defaults" 0 'X: 0.0000' -- --lines 1 VK_SPACE
+expect "settings by any case" 0 $'X: 7.00' -- --lines 1 --set decs=2 --set STACK0=7 VK_SPACE
+expect "size marks" 0 $'size Small\nX: 0.0000' -- --lines 1 --set Large=0 --set Medium=1 VK_F12 VK_SUBTRACT
+expect "memory letters" 0 $'Y: 0.0000\nX: 2.5000' -- --lines 2 --set MKey3=75 --set MValue3=2.5 K
+expect "tall display" 0 $'9: 0.0000\n8: 0.0000\n7: 0.0000\n6: 0.0000\n5: 0.0000\n4: 0.0000\nW: 0.0000\nZ: 1.0000\nY: 2.0000\nX: 3' -- 1 enter 2 enter 3
+expect "bad key" 2 "" -- 1 VK_NOPE
+expect "bad option" 2 "" -- --frobnicate
+expect "bad setting" 2 "" -- --set Nothing=1 1
+expect "bad setting value" 2 "" -- --set Base=ten 1
+expect "bad lines" 2 "" -- --lines 0 1
+
+# Interactive: a line of keys at a time, the display after each.
+got=$(printf '2 enter 3 +\n4 *\n' | "$CLI" --lines 1 | tr -d '\r')
+if [ "$got" = $'X: 5.0000\nX: 20.0000' ]; then passed=$((passed + 1)); else
+  failed=$((failed + 1)); printf 'FAIL interactive\n%s\n' "$got"; fi
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
