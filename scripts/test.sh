@@ -47,6 +47,9 @@ trap 'wineserver -k 2>/dev/null || true' EXIT
 echo "== Windows tests under Wine ($ARCH)"
 ctest --test-dir "$WINBUILD" --output-on-failure
 
+echo "== nimbrel-cli.exe under Wine"
+tests/cli/cli_test.sh scripts/wine-run "$WINBUILD/nimbrel-cli.exe"
+
 echo "== native and Windows results compared bit for bit"
 build/native/core_fingerprint > build/fingerprint-native.txt
 scripts/wine-run "$WINBUILD/core_fingerprint.exe" | tr -d '\r' > build/fingerprint-windows.txt

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # nimbrel-cli run as a process: arguments in, standard output and exit
-# status compared. Usage: cli_test.sh PATH-TO-nimbrel-cli
+# status compared. Usage: cli_test.sh COMMAND... (the program, or a runner
+# and the program, such as scripts/wine-run build/win32/nimbrel-cli.exe)
 set -u
-CLI=$1
+CLI=("$@")
 failed=0 passed=0
 OUT=$(mktemp)
 trap 'rm -f "$OUT"' EXIT
@@ -12,7 +13,7 @@ expect() {
   local name=$1 status=$2 want=$3
   shift 4
   local got rc
-  "$CLI" "$@" </dev/null >"$OUT" 2>/dev/null; rc=$?
+  "${CLI[@]}" "$@" </dev/null >"$OUT" 2>/dev/null; rc=$?
   got=$(tr -d '\r' <"$OUT")
   if [ "$rc" = "$status" ] && [ "$got" = "$want" ]; then
     passed=$((passed + 1))
@@ -43,7 +44,7 @@ expect "bad setting value" 2 "" -- --set Base=ten 1
 expect "bad lines" 2 "" -- --lines 0 1
 
 # Interactive: a line of keys at a time, the display after each.
-got=$(printf '2 enter 3 +\n4 *\n' | "$CLI" --lines 1 | tr -d '\r')
+got=$(printf '2 enter 3 +\n4 *\n' | "${CLI[@]}" --lines 1 | tr -d '\r')
 if [ "$got" = $'X: 5.0000\nX: 20.0000' ]; then passed=$((passed + 1)); else
   failed=$((failed + 1)); printf 'FAIL interactive\n%s\n' "$got"; fi
 
