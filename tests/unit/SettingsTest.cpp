@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "FakePlatform.h"
+#include "RegistryData.h"
 #include "core/Engine.h"
 #include "display/DisplayOptions.h"
 #include "settings/MemoryRegistry.h"
@@ -27,25 +28,7 @@ constexpr RootKey HKLM = RootKey::LocalMachine;
 const std::string kKey = "Software\\Quarvel\\Nimbrel";
 const std::string kEntry = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Nimbrel";
 
-using Bytes = std::vector<unsigned char>;
-
-Bytes Dword(int32_t v) {
-  Bytes b(4);
-  std::memcpy(b.data(), &v, 4);
-  return b;
-}
-
-Bytes Binary(double v) {
-  Bytes b(8);
-  std::memcpy(b.data(), &v, 8);
-  return b;
-}
-
-Bytes Text(const std::string& s) {  // with its terminating zero
-  return Bytes(s.c_str(), s.c_str() + s.size() + 1);
-}
-
-Bytes Filler(size_t n) { return Bytes(n, 0x11); }
+using namespace testdata;
 
 // Everything LoadSettings fills and SaveSettings reads.
 struct Homes {
@@ -553,12 +536,6 @@ TEST_F(SettingsTest, NumbersBeyondTheDoublesComeBackAsTheLargestDouble) {
   EXPECT_EQ(after.engine.Memory[1].value, 7);
 }
 
-Bytes RawDouble(uint64_t bits) {
-  Bytes b(8);
-  std::memcpy(b.data(), &bits, 8);
-  return b;
-}
-
 TEST_F(SettingsTest, StoredNumbersThatAreNotFiniteLoadAsZero) {
   const struct {
     const char* what;
@@ -595,34 +572,7 @@ TEST_F(SettingsTest, StoredNumbersThatAreNotFiniteLoadAsZero) {
 // ---- damaged values -------------------------------------------------------------------
 
 TEST_F(SettingsTest, DamagedValuesStopLoadingWithTheirMessage) {
-  const struct {
-    const char* name;
-    uint32_t type;
-    Bytes data;
-    const char* message;
-  } cases[] = {
-      // integers and booleans: a 4-byte buffer
-      {"Left", kRegSz, Text("abc"), "Invalid data type for 'Left'"},
-      {"Left", kRegSz, Text("abcd"), "Failed to get data for 'Left'"},
-      {"Left", kRegBinary, Filler(4), "Invalid data type for 'Left'"},
-      {"Top", kRegQword, Filler(8), "Failed to get data for 'Top'"},
-      {"Top", kRegDword, Filler(5), "Failed to get data for 'Top'"},
-      {"OnTop", kRegSz, Text("1"), "Invalid data type for 'OnTop'"},
-      {"Decs", kRegBinary, Filler(2), "Invalid data type for 'Decs'"},
-      {"TrayIcon", kRegExpandSz, Text("%A"), "Invalid data type for 'TrayIcon'"},
-      {"MKey9", kRegBinary, Filler(8), "Failed to get data for 'MKey9'"},
-      {"MKey1", kRegNone, Bytes{}, "Invalid data type for 'MKey1'"},
-      // floats: an 8-byte buffer, exactly 8 bytes of REG_BINARY
-      {"Stack3", kRegBinary, Filler(10), "Failed to get data for 'Stack3'"},
-      {"Stack3", kRegBinary, Filler(4), "Invalid data type for 'Stack3'"},
-      {"Stack3", kRegBinary, Filler(9), "Failed to get data for 'Stack3'"},
-      {"Stack0", kRegBinary, Bytes{}, "Invalid data type for 'Stack0'"},
-      {"Stack9", kRegBinary, Filler(7), "Invalid data type for 'Stack9'"},
-      {"MValue9", kRegDword, Dword(5), "Invalid data type for 'MValue9'"},
-      {"MValue1", kRegSz, Text("1234567"), "Invalid data type for 'MValue1'"},
-      {"MValue1", kRegSz, Text("12345678"), "Failed to get data for 'MValue1'"},
-  };
-  for (const auto& c : cases) {
+  for (const auto& c : DamagedValues()) {
     SCOPED_TRACE(testing::Message() << c.name << " " << c.data.size() << " bytes of type " << c.type);
     MemoryRegistry reg;
     FreshMachine(reg);

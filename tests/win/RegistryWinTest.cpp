@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "FakePlatform.h"
+#include "RegistryData.h"
 #include "core/Engine.h"
 #include "display/DisplayOptions.h"
 #include "settings/Settings.h"
@@ -30,34 +31,13 @@
 namespace nimbrel {
 namespace {
 
-using Bytes = std::vector<unsigned char>;
+using namespace testdata;
 
 const std::string kScratch = "Software\\Quarvel\\NimbrelTest-" + std::to_string(GetCurrentProcessId());
 const std::string kUserRoot = kScratch + "\\CurrentUser";
 const std::string kMachineRoot = kScratch + "\\LocalMachine";
 const std::string kSettings = kUserRoot + "\\Software\\Quarvel\\Nimbrel";
 
-Bytes Dword(int32_t v) {
-  Bytes b(4);
-  std::memcpy(b.data(), &v, 4);
-  return b;
-}
-
-Bytes Binary(double v) {
-  Bytes b(8);
-  std::memcpy(b.data(), &v, 8);
-  return b;
-}
-
-Bytes RawDouble(uint64_t bits) {
-  Bytes b(8);
-  std::memcpy(b.data(), &bits, 8);
-  return b;
-}
-
-Bytes Text(const std::string& s) { return Bytes(s.c_str(), s.c_str() + s.size() + 1); }
-
-Bytes Filler(size_t n) { return Bytes(n, 0x11); }
 
 // ---- the registry, straight through the Win32 functions
 
@@ -414,27 +394,7 @@ TEST_F(RegistryWin, SixteenBitHomesAndNumbersOutOfRange) {
 }
 
 TEST_F(RegistryWin, DamagedValuesStopLoadingWithTheirMessage) {
-  const struct {
-    const char* name;
-    DWORD type;
-    Bytes data;
-    const char* message;
-  } cases[] = {
-      {"Left", REG_SZ, Text("abc"), "Invalid data type for 'Left'"},
-      {"Left", REG_SZ, Text("abcd"), "Failed to get data for 'Left'"},
-      {"Left", REG_BINARY, Filler(4), "Invalid data type for 'Left'"},
-      {"Top", REG_QWORD, Filler(8), "Failed to get data for 'Top'"},
-      {"OnTop", REG_SZ, Text("1"), "Invalid data type for 'OnTop'"},
-      {"Decs", REG_BINARY, Filler(2), "Invalid data type for 'Decs'"},
-      {"MKey9", REG_BINARY, Filler(8), "Failed to get data for 'MKey9'"},
-      {"Stack3", REG_BINARY, Filler(10), "Failed to get data for 'Stack3'"},
-      {"Stack3", REG_BINARY, Filler(4), "Invalid data type for 'Stack3'"},
-      {"Stack0", REG_BINARY, Bytes{}, "Invalid data type for 'Stack0'"},
-      {"MValue9", REG_DWORD, Dword(5), "Invalid data type for 'MValue9'"},
-      {"MValue1", REG_SZ, Text("1234567"), "Invalid data type for 'MValue1'"},
-      {"MValue1", REG_SZ, Text("12345678"), "Failed to get data for 'MValue1'"},
-  };
-  for (const auto& c : cases) {
+  for (const auto& c : DamagedValues()) {
     SCOPED_TRACE(testing::Message() << c.name << " " << c.data.size() << " bytes of type " << c.type);
     DeleteTree(kSettings);
     Plant(kSettings, c.name, c.type, c.data);
