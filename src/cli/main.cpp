@@ -2,6 +2,12 @@
 // checking results, and for anyone at a terminal.
 #include <cstdio>
 #include <cstdlib>
+#ifdef _WIN32
+#include <io.h>
+#define isatty _isatty
+#else
+#include <unistd.h>
+#endif
 #include <iostream>
 #include <sstream>
 #include <string>
@@ -105,8 +111,18 @@ int main(int argc, char** argv) {
     return 0;
   }
 
-  // Interactive: one line of keys at a time.
+  // Interactive: one line of keys at a time. A person at a terminal gets a
+  // prompt and a blank line between answers; a pipe gets the bare lines.
+  const bool person = isatty(0) != 0;
+  auto prompt = [&] {
+    if (person) std::cout << "> " << std::flush;
+  };
+  if (person) {
+    std::cout << "Quarvel Calculator: type keys separated by blanks, then Enter (--help lists them).\n";
+    Print(session.Display(lines));
+  }
   std::string line;
+  prompt();
   while (std::getline(std::cin, line)) {
     std::istringstream tokens(line);
     std::vector<KeyPress> pressed;
@@ -120,11 +136,13 @@ int main(int argc, char** argv) {
         bad = true;
       }
     }
-    if (bad) continue;
-    for (const KeyPress& key : pressed) session.Press(key);
-    Print(session.TakeEvents());
-    Print(session.Display(lines));
-    std::cout.flush();
+    if (!bad) {
+      for (const KeyPress& key : pressed) session.Press(key);
+      Print(session.TakeEvents());
+      Print(session.Display(lines));
+      if (person) std::cout << "\n";
+    }
+    prompt();
   }
   return 0;
 }

@@ -1,5 +1,5 @@
 // A platform that does nothing: a base for front ends and tools that care
-// about only a few of the calls (the demo, the fingerprint, the benchmarks).
+// about only a few of the calls (the fingerprint, the benchmarks).
 #pragma once
 
 #include "core/Platform.h"
