@@ -50,6 +50,9 @@ ctest --test-dir "$WINBUILD" --output-on-failure
 echo "== nimbrel-cli.exe under Wine"
 tests/cli/cli_test.sh scripts/wine-run "$WINBUILD/nimbrel-cli.exe"
 
+echo "== Nimbrel.exe end to end under Wine (screenshots in build/screenshots)"
+tests/e2e/e2e.sh "$WINBUILD/Nimbrel.exe" "$NIMBREL_WINEPREFIX" "$WINE" build/screenshots
+
 echo "== native and Windows results compared bit for bit"
 build/native/core_fingerprint > build/fingerprint-native.txt
 scripts/wine-run "$WINBUILD/core_fingerprint.exe" | tr -d '\r' > build/fingerprint-windows.txt

@@ -1,0 +1,412 @@
+#include "forms/MainWindow_win.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "core/KeyCodes.h"
+#include "display/StackWindow.h"
+#include "settings/Win32Registry.h"
+
+namespace nimbrel {
+
+namespace {
+
+constexpr COLORREF kFaceColour = RGB(123, 154, 191);
+constexpr int kDisplayTop = 8;
+constexpr int kDisplayWidth = 169;
+
+struct Layout {
+  Platform::WindowSize size;
+  bool faceKeys;
+  int displayLeft, displayHeight, clientWidth, clientHeight;
+};
+constexpr Layout kLayouts[] = {
+    {Platform::WindowSize::Small, false, 8, 41, 185, 57},
+    {Platform::WindowSize::Medium, false, 8, 185, 185, 201},
+    {Platform::WindowSize::Large, true, 144, 41, 321, 233},
+};
+
+const Layout& LayoutOf(Platform::WindowSize size) {
+  for (const Layout& l : kLayouts) {
+    if (l.size == size) return l;
+  }
+  return kLayouts[2];
+}
+
+// Marks the lock-key presses the calculator makes itself, so that they are
+// not taken for the user's: forcing Num Lock back on must not toggle the
+// shift a second time.
+constexpr ULONG_PTR kOwnKeyPress = 0x4E696D62;
+
+constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+
+std::string KeyResource(std::string_view name) {
+  std::string id = "KEY_";
+  for (char c : name) id += static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
+  return id;
+}
+
+}  // namespace
+
+MainWindow::MainWindow(HINSTANCE instance) : instance_(instance) {
+  for (int i = 0; i < kFaceKeyCount; ++i) {
+    buttons_.emplace_back(calc_.face, i, [this, i] { calc_.Guarded([&] { calc_.ClickFaceKey(i); }); });
+    strips_[i].Reset(LoadBitmapA(instance, KeyResource(kFaceKeys[i].name).c_str()));
+  }
+  face_.Reset(LoadBitmapA(instance, "FACE"));
+  // The display's font; GDI falls back to a similar face where it is missing.
+  HDC screen = GetDC(nullptr);
+  const int height = -MulDiv(12, GetDeviceCaps(screen, LOGPIXELSY), 72);
+  ReleaseDC(nullptr, screen);
+  displayFont_.Reset(CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+                                 CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FIXED_PITCH | FF_MODERN, "OCR A Extended"));
+  calc_.face.onChange = [this](int index) {
+    if (!hwnd_) return;
+    const RECT r = KeyRect(index);
+    InvalidateRect(hwnd_, &r, FALSE);
+    UpdateWindow(hwnd_);  // a key is drawn at once, not at the next idle moment
+  };
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::Create() {
+  WNDCLASSA wc{};
+  wc.lpfnWndProc = WindowProc;
+  wc.hInstance = instance_;
+  wc.hIcon = LoadIconA(instance_, "IDI_NIMBREL");
+  wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+  wc.lpszClassName = kWindowClass;
+  RegisterClassA(&wc);
+
+  RECT r{0, 0, 321, 233};
+  AdjustWindowRect(&r, kStyle, FALSE);
+  hwnd_ = CreateWindowExA(0, kWindowClass, kCaption, kStyle, 0, 0, r.right - r.left, r.bottom - r.top, nullptr,
+                          nullptr, instance_, this);
+
+  Win32Registry registry;
+  char path[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, path, MAX_PATH);
+  WriteUninstallEntry(registry, path);
+  LoadSettings(registry, calc_.engine, calc_.display.options, settings_);
+
+  SetWindowPos(hwnd_, nullptr, settings_.Left, settings_.Top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  if (settings_.OnTop) SetTopmost(true);
+  // With no size checked, Large.
+  ChooseSize(settings_.Small ? WindowSize::Small : settings_.Medium ? WindowSize::Medium : WindowSize::Large);
+  if (!settings_.Hidden) ShowWindow(hwnd_, SW_SHOW);
+}
+
+LRESULT CALLBACK MainWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    auto* self = static_cast<MainWindow*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+    self->hwnd_ = hwnd;
+    SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+  }
+  auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+  if (!self) return DefWindowProcA(hwnd, message, wParam, lParam);
+  // No C++ exception may cross into the system's code.
+  try {
+    return self->Handle(message, wParam, lParam);
+  } catch (const std::exception& e) {
+    self->ShowError(e.what());
+  } catch (...) {
+    self->ShowError("Unexpected error");
+  }
+  return 0;
+}
+
+LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_PAINT: {
+      win::PaintScope paint(hwnd_);
+      Paint(paint.dc());
+      return 0;
+    }
+    case WM_ERASEBKGND:
+      return 1;  // the whole client is painted in one copy
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN: {
+      if (static_cast<ULONG_PTR>(GetMessageExtraInfo()) == kOwnKeyPress) return 0;
+      if (message == WM_SYSKEYDOWN && wParam != VK_F10) break;  // Alt combinations stay the system's
+      const bool shift = GetKeyState(VK_SHIFT) < 0;
+      const bool ctrl = GetKeyState(VK_CONTROL) < 0;
+      uint16_t key = static_cast<uint16_t>(wParam);
+      calc_.Guarded([&] {
+        if (!calc_.MenuShortcut(key, shift, ctrl)) calc_.FormKeyDown(key, shift);
+      });
+      return 0;
+    }
+    case WM_KEYUP:
+      if (static_cast<ULONG_PTR>(GetMessageExtraInfo()) == kOwnKeyPress) return 0;
+      calc_.FormKeyUp(static_cast<uint16_t>(wParam));
+      return 0;
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP:
+      Mouse(message, static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)));
+      return 0;
+    case WM_CAPTURECHANGED:
+      captured_ = -1;
+      return 0;
+    case WM_DESTROY: {
+      RECT r{};
+      GetWindowRect(hwnd_, &r);
+      settings_.Left = r.left;
+      settings_.Top = r.top;
+      Win32Registry registry;
+      SaveSettings(registry, calc_.engine, calc_.display.options, settings_);
+      PostQuitMessage(0);
+      return 0;
+    }
+    default:
+      break;
+  }
+  return DefWindowProcA(hwnd_, message, wParam, lParam);
+}
+
+// ---- painting
+
+RECT MainWindow::KeyRect(int index) const {
+  const FaceKey& k = kFaceKeys[index];
+  return {k.left, k.top, k.left + k.width, k.top + k.height};
+}
+
+RECT MainWindow::DisplayRect() const {
+  return {displayLeft_, kDisplayTop, displayLeft_ + kDisplayWidth, kDisplayTop + displayHeight_};
+}
+
+void MainWindow::Paint(HDC dc) {
+  RECT client{};
+  GetClientRect(hwnd_, &client);
+  win::MemoryDC buffer(dc);
+  win::Bitmap canvas(CreateCompatibleBitmap(dc, client.right, client.bottom));
+  win::Selection selected(buffer.get(), canvas.get());
+  HDC out = buffer.get();
+
+  win::Brush background(CreateSolidBrush(kFaceColour));
+  FillRect(out, &client, background.get());
+  if (face_) {
+    win::MemoryDC picture(dc);
+    win::Selection pictureSelected(picture.get(), face_.get());
+    BitBlt(out, 0, 0, 321, 233, picture.get(), 0, 0, SRCCOPY);
+  }
+  if (calc_.face.Key(0).Visible) {
+    RECT bevel1{144, 56, 144 + 169, 56 + 169};
+    RECT bevel2{8, 8, 8 + 129, 8 + 217};
+    DrawEdge(out, &bevel1, BDR_SUNKENOUTER, BF_RECT);
+    DrawEdge(out, &bevel2, BDR_SUNKENOUTER, BF_RECT);
+    for (int i = 0; i < kFaceKeyCount; ++i) PaintKey(out, i);
+  }
+  PaintDisplay(out);
+  BitBlt(dc, 0, 0, client.right, client.bottom, out, 0, 0, SRCCOPY);
+}
+
+void MainWindow::PaintKey(HDC dc, int index) {
+  const FaceKey& key = kFaceKeys[index];
+  const FaceState::KeyState& state = calc_.face.Key(index);
+  if (!state.Visible || !strips_[index]) return;
+  BITMAP info{};
+  GetObjectA(strips_[index].get(), sizeof info, &info);
+  const FrameCopy copy = FrameRects(info.bmWidth, info.bmHeight, key.frames, state.CurrentGlyph, state.Down);
+  if (state.Down) {
+    // The pressed key's dark left and top edge.
+    win::Pen black(CreatePen(PS_SOLID, 1, RGB(0, 0, 0)));
+    win::Selection pen(dc, black.get());
+    MoveToEx(dc, key.left, key.top + key.height, nullptr);
+    LineTo(dc, key.left, key.top);
+    LineTo(dc, key.left + key.width, key.top);
+  }
+  win::MemoryDC strip(dc);
+  win::Selection selected(strip.get(), strips_[index].get());
+  BitBlt(dc, key.left + copy.dest.left, key.top + copy.dest.top, copy.dest.right - copy.dest.left,
+         copy.dest.bottom - copy.dest.top, strip.get(), copy.source.left, copy.source.top, SRCCOPY);
+}
+
+void MainWindow::PaintDisplay(HDC dc) {
+  const RECT r = DisplayRect();
+  const int w = r.right - r.left;
+  const int h = r.bottom - r.top;
+  // The sunken frame, then the blue-grey field.
+  win::Pen dark(CreatePen(PS_SOLID, 1, GetSysColor(COLOR_3DDKSHADOW)));
+  win::Pen light(CreatePen(PS_SOLID, 1, GetSysColor(COLOR_3DLIGHT)));
+  {
+    win::Selection pen(dc, dark.get());
+    MoveToEx(dc, r.left, r.top + h - 1, nullptr);
+    LineTo(dc, r.left, r.top);
+    LineTo(dc, r.left + w - 1, r.top);
+  }
+  {
+    win::Selection pen(dc, light.get());
+    LineTo(dc, r.left + w - 1, r.top + h - 1);
+    LineTo(dc, r.left, r.top + h - 1);
+  }
+  win::Brush field(CreateSolidBrush(kFaceColour));
+  const RECT inside{r.left + 1, r.top + 1, r.left + w - 1, r.top + h - 1};
+  FillRect(dc, &inside, field.get());
+
+  win::Selection font(dc, displayFont_.get());
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, RGB(255, 255, 255));
+  const std::vector<std::string> lines = calc_.display.Lines(StackWindow::LinesForHeight(h));
+  const int count = static_cast<int>(lines.size());
+  for (int j = 0; j < count; ++j) {  // lines come top first; X is the last
+    const std::string& text = lines[count - 1 - j];
+    TextOutA(dc, r.left + 5, r.top + h - kXLineRise - kLinePitch * j, text.c_str(), static_cast<int>(text.size()));
+  }
+}
+
+// ---- the mouse on the face keys
+
+int MainWindow::KeyAt(int x, int y) const {
+  for (int i = 0; i < kFaceKeyCount; ++i) {
+    const RECT r = KeyRect(i);
+    if (calc_.face.Key(i).Visible && x >= r.left && x < r.right && y >= r.top && y < r.bottom) return i;
+  }
+  return -1;
+}
+
+void MainWindow::Mouse(UINT message, int x, int y) {
+  const int index = captured_ >= 0 ? captured_ : KeyAt(x, y);
+  if (index < 0) return;
+  const FaceKey& k = kFaceKeys[index];
+  const int kx = x - k.left;
+  const int ky = y - k.top;
+  switch (message) {
+    case WM_LBUTTONDOWN:
+      buttons_[index].MouseDown(MouseButton::Left, kx, ky);
+      captured_ = index;
+      SetCapture(hwnd_);
+      break;
+    case WM_RBUTTONDOWN:
+      buttons_[index].MouseDown(MouseButton::Right, kx, ky);
+      break;
+    case WM_MOUSEMOVE:
+      if (captured_ >= 0) buttons_[index].MouseMove(kx, ky);
+      break;
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP: {
+      const bool wasCaptured = captured_ >= 0 && message == WM_LBUTTONUP;
+      if (wasCaptured) {
+        captured_ = -1;
+        ReleaseCapture();
+      }
+      buttons_[index].MouseUp(message == WM_LBUTTONUP ? MouseButton::Left : MouseButton::Right, kx, ky);
+      break;
+    }
+    default:
+      break;
+  }
+}
+
+// ---- sizes
+
+bool MainWindow::SizeChecked(WindowSize size) {
+  return size == WindowSize::Small ? settings_.Small : size == WindowSize::Medium ? settings_.Medium : settings_.Large;
+}
+
+void MainWindow::ChooseSize(WindowSize size) {
+  settings_.Small = size == WindowSize::Small;
+  settings_.Medium = size == WindowSize::Medium;
+  settings_.Large = size == WindowSize::Large;
+  const Layout& l = LayoutOf(size);
+  calc_.face.ShowFaceKeys(l.faceKeys);
+  displayLeft_ = l.displayLeft;
+  displayHeight_ = l.displayHeight;
+  RECT r{0, 0, l.clientWidth, l.clientHeight};
+  AdjustWindowRect(&r, kStyle, FALSE);
+  SetWindowPos(hwnd_, nullptr, 0, 0, r.right - r.left, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER);
+  InvalidateRect(hwnd_, nullptr, FALSE);
+}
+
+// ---- the rest of the Platform
+
+void MainWindow::Beep() { MessageBeep(0); }
+void MainWindow::BeepExclamation() { MessageBeep(MB_ICONEXCLAMATION); }
+
+void MainWindow::ShowMessage(const std::string& caption, const std::string& text) {
+  MessageBoxA(nullptr, text.c_str(), caption.c_str(), MB_OK);
+}
+
+void MainWindow::ReportMathError(const std::string& text) {
+  char path[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, path, MAX_PATH);
+  const char* name = std::max(std::strrchr(path, '\\'), std::strrchr(path, '/'));
+  MessageBoxA(nullptr, text.c_str(), name ? name + 1 : path, MB_OK | MB_ICONSTOP | MB_TASKMODAL);
+}
+
+void MainWindow::PaintStack() {
+  const RECT r = DisplayRect();
+  InvalidateRect(hwnd_, &r, FALSE);
+  UpdateWindow(hwnd_);
+}
+
+std::string MainWindow::ProgramFolder() const {
+  char path[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, path, MAX_PATH);
+  std::string folder = path;
+  return folder.substr(0, folder.find_last_of('\\'));
+}
+
+void MainWindow::OpenHelp(const std::string&) {
+  const std::string page = ProgramFolder() + "\\Nimbrel.htm";
+  ShellExecuteA(hwnd_, "open", page.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+// The About screen, the options dialog and the memory window are not built
+// yet: their commands do nothing for now.
+void MainWindow::ShowAbout() {}
+void MainWindow::ShowOptions() {}
+void MainWindow::ShowMemoryWindow(MemoryMode) {}
+
+void MainWindow::ToggleOnTop() {
+  settings_.OnTop = !settings_.OnTop;
+  SetTopmost(settings_.OnTop);
+}
+
+void MainWindow::SetTopmost(bool topmost) {
+  SetWindowPos(hwnd_, topmost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+}
+
+bool MainWindow::KeyToggled(uint16_t key) {
+  BYTE state[256] = {};
+  GetKeyboardState(state);
+  return (state[key] & 1) != 0;
+}
+
+void MainWindow::SendKeyPress(uint16_t key, uint8_t scanCode) {
+  keybd_event(static_cast<BYTE>(key), scanCode, KEYEVENTF_EXTENDEDKEY, kOwnKeyPress);
+  keybd_event(static_cast<BYTE>(key), scanCode, KEYEVENTF_EXTENDEDKEY | KEYEVENTF_KEYUP, kOwnKeyPress);
+}
+
+void MainWindow::ShowError(const std::string& text) {
+  MessageBoxA(hwnd_, text.c_str(), "Error", MB_OK | MB_ICONERROR);
+}
+
+void MainWindow::SetClipboardText(const std::string& text) {
+  if (!OpenClipboard(hwnd_)) return;
+  EmptyClipboard();
+  if (HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1)) {
+    std::memcpy(GlobalLock(memory), text.c_str(), text.size() + 1);
+    GlobalUnlock(memory);
+    if (!SetClipboardData(CF_TEXT, memory)) GlobalFree(memory);
+  }
+  CloseClipboard();
+}
+
+std::string MainWindow::GetClipboardText() {
+  std::string text;
+  if (!OpenClipboard(hwnd_)) return text;
+  if (HANDLE data = GetClipboardData(CF_TEXT)) {
+    if (const char* chars = static_cast<const char*>(GlobalLock(data))) {
+      text = chars;
+      GlobalUnlock(data);
+    }
+  }
+  CloseClipboard();
+  return text;
+}
+
+}  // namespace nimbrel

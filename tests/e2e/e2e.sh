@@ -1,0 +1,89 @@
+#!/usr/bin/env bash
+# Nimbrel.exe driven like a person: its own X display and Wine prefix, real
+# key events (xdotool), the real clipboard (xclip), the registry read back
+# after the calculator has closed. Screenshots go to $OUT.
+# Usage: e2e.sh NIMBREL.EXE READY-PREFIX WINE-LOADER OUT-FOLDER
+set -u
+EXE=$(readlink -f "$1") READY=$2 WINE=$3 OUT=$4
+mkdir -p "$OUT"
+T=$(mktemp -d)
+DISPLAY_NUMBER=${NIMBREL_E2E_DISPLAY:-93}
+export DISPLAY=:$DISPLAY_NUMBER WINEPREFIX=$T/pfx HOME=$T/home WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+mkdir -p "$HOME"
+cp -a "$READY" "$WINEPREFIX"
+
+Xvfb "$DISPLAY" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+XVFB=$!
+APP=
+cleanup() {
+  [ -n "$APP" ] && kill "$APP" 2>/dev/null
+  wineserver -k 2>/dev/null
+  kill "$XVFB" 2>/dev/null
+  rm -rf "$T"
+}
+trap cleanup EXIT
+for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+wineserver -p60
+
+passed=0 failed=0
+check() {  # NAME GOT WANT
+  if [ "$2" = "$3" ]; then passed=$((passed + 1)); else
+    failed=$((failed + 1)); printf 'FAIL %s: got [%s], want [%s]\n' "$1" "$2" "$3"; fi
+}
+start() {
+  "$WINE" "$EXE" >/dev/null 2>&1 &
+  APP=$!
+  W=$(timeout 30 xdotool search --sync --name '^Quarvel Calculator$' | head -1)
+  [ -n "$W" ] || { echo "FAIL the window did not appear"; exit 1; }
+  xdotool windowfocus --sync "$W"
+}
+copied() {  # X as Copy puts it on the clipboard
+  xdotool key ctrl+Insert
+  sleep 0.3
+  xclip -o -selection clipboard
+}
+stop() {  # a close request, then wait for the process to end
+  xdotool windowfocus --sync "$W" key alt+F4
+  for _ in $(seq 100); do kill -0 "$APP" 2>/dev/null || break; sleep 0.1; done
+  APP=
+}
+stored() {  # a registry value of the settings key, as reg query prints it
+  "$WINE" reg query 'HKCU\Software\Quarvel\Nimbrel' /v "$1" 2>/dev/null | tr -d '\r' | awk -v n="$1" '$1 == n { print $3 }'
+}
+
+start
+import -display "$DISPLAY" -window root "$OUT/first-start.png"
+xdotool key 2 Return 3 shift+equal
+check "2 Enter 3 + copies" "$(copied)" "5.0000"
+# A click on the Seven key is the key 7: a new number above the 5.
+xdotool mousemove --window "$W" 168 108 click 1
+check "a click on Seven" "$(copied)" "7.0000"
+# 7 / 0: the Error dialog, and the stack as it was.
+xdotool key Return 0 KP_Divide
+ERR=$(timeout 10 xdotool search --sync --name '^Error$' | head -1)
+check "division by zero shows the Error dialog" "$([ -n "$ERR" ] && echo shown)" "shown"
+import -display "$DISPLAY" -window root "$OUT/error.png"
+if [ -n "$ERR" ]; then
+  xdotool windowfocus --sync "$ERR" key Return
+  for _ in $(seq 50); do xdotool search --name '^Error$' >/dev/null 2>&1 || break; sleep 0.1; done
+  xdotool windowfocus --sync "$W"
+fi
+check "the stack is as it was" "$(copied)" "0.0000"
+stop
+check "settings written at exit: Large" "$(stored Large)" "0x1"
+check "settings written at exit: X" "$(stored Stack0)" "0000000000000000"
+check "settings written at exit: Y" "$(stored Stack1)" "0000000000001C40"
+
+# The stack survives a restart.
+start
+xdotool key Down
+check "Y came back, and is X after a drop" "$(copied)" "7.0000"
+# The Shift key shows the second legends.
+xdotool mousemove --window "$W" 168 76 click 1
+sleep 0.3
+import -display "$DISPLAY" -window root "$OUT/shifted.png"
+stop
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
