@@ -79,6 +79,18 @@ check "settings written at exit: Y" "$(stored Stack1)" "0000000000001C40"
 start
 xdotool key Down
 check "Y came back, and is X after a drop" "$(copied)" "7.0000"
+# A second start says so and leaves the first one alone.
+"$WINE" "$EXE" >/dev/null 2>&1 &
+SECOND=$!
+for _ in $(seq 100); do [ "$(xdotool search --name '^Quarvel Calculator$' | wc -l)" -ge 2 ] && break; sleep 0.1; done
+check "a second start shows a message" "$(xdotool search --name '^Quarvel Calculator$' | wc -l)" "2"
+import -display "$DISPLAY" -window root "$OUT/second-start.png"
+BOX=$(xdotool search --name '^Quarvel Calculator$' | grep -vx "$W" | head -1)
+[ -n "$BOX" ] && xdotool windowfocus --sync "$BOX" key Return
+for _ in $(seq 100); do kill -0 "$SECOND" 2>/dev/null || break; sleep 0.1; done
+check "the second start ends" "$(kill -0 "$SECOND" 2>/dev/null && echo running || echo ended)" "ended"
+xdotool windowfocus --sync "$W"
+check "the first one is unchanged" "$(copied)" "7.0000"
 # The Shift key shows the second legends.
 xdotool mousemove --window "$W" 168 76 click 1
 sleep 0.3
