@@ -1,6 +1,9 @@
 #include "forms/MainWindow_win.h"
 
+#include <mmsystem.h>
+
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 #include "core/KeyCodes.h"
@@ -38,6 +41,27 @@ const Layout& LayoutOf(Platform::WindowSize size) {
 // shift a second time.
 constexpr ULONG_PTR kOwnKeyPress = 0x4E696D62;
 
+// The tray icon's callback message.
+constexpr UINT kTrayMessage = WM_APP + 100;
+constexpr UINT_PTR kAboutTimer = 1;
+
+// The popup menus' commands.
+enum MenuId : int {
+  kOnTop = 1, kSmall, kMedium, kLarge, kCopy, kPaste, kOptions, kHelp, kAbout, kRestore, kExit,
+};
+
+// The About screen's three lines, each over its shadow.
+struct AboutLine {
+  int left, top;
+  const char* text;
+  bool title;
+};
+constexpr AboutLine kAboutLines[] = {
+    {80, 56, "Calculator 1.1", true},
+    {80, 88, "RPN Scientific", false},
+    {144, 120, "Nimbrel 2026", false},
+};
+
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 
 std::string KeyResource(std::string_view name) {
@@ -54,6 +78,11 @@ MainWindow::MainWindow(HINSTANCE instance) : instance_(instance) {
     strips_[i].Reset(LoadBitmapA(instance, KeyResource(kFaceKeys[i].name).c_str()));
   }
   face_.Reset(LoadBitmapA(instance, "FACE"));
+  about_.Reset(LoadBitmapA(instance, "ABOUT"));
+  aboutTitleFont_.Reset(CreateFontA(-19, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+                                    CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY, VARIABLE_PITCH, "Copperplate Gothic Bold"));
+  aboutTextFont_.Reset(CreateFontA(-19, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+                                   CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY, VARIABLE_PITCH, "Times New Roman"));
   // The display's font; GDI falls back to a similar face where it is missing.
   HDC screen = GetDC(nullptr);
   const int height = -MulDiv(12, GetDeviceCaps(screen, LOGPIXELSY), 72);
@@ -68,7 +97,9 @@ MainWindow::MainWindow(HINSTANCE instance) : instance_(instance) {
   };
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow() {
+  if (tray_.cbSize && settings_.TrayIcon) Shell_NotifyIconA(NIM_DELETE, &tray_);
+}
 
 void MainWindow::Create() {
   WNDCLASSA wc{};
@@ -95,6 +126,15 @@ void MainWindow::Create() {
   // With no size checked, Large.
   ChooseSize(settings_.Small ? WindowSize::Small : settings_.Medium ? WindowSize::Medium : WindowSize::Large);
   if (!settings_.Hidden) ShowWindow(hwnd_, SW_SHOW);
+
+  tray_.cbSize = sizeof tray_;
+  tray_.hWnd = hwnd_;
+  tray_.uID = 1;
+  tray_.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+  tray_.uCallbackMessage = kTrayMessage;
+  tray_.hIcon = LoadIconA(instance_, "IDI_NIMBREL");
+  lstrcpynA(tray_.szTip, kCaption, sizeof tray_.szTip);
+  if (settings_.TrayIcon) Shell_NotifyIconA(NIM_ADD, &tray_);
 }
 
 LRESULT CALLBACK MainWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -147,20 +187,42 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_LBUTTONUP:
     case WM_RBUTTONUP:
       Mouse(message, static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)));
+      if (message == WM_RBUTTONUP) break;  // the system turns it into WM_CONTEXTMENU
       return 0;
     case WM_CAPTURECHANGED:
       captured_ = -1;
       return 0;
-    case WM_DESTROY: {
-      RECT r{};
-      GetWindowRect(hwnd_, &r);
-      settings_.Left = r.left;
-      settings_.Top = r.top;
-      Win32Registry registry;
-      SaveSettings(registry, calc_.engine, calc_.display.options, settings_);
+    case WM_CONTEXTMENU:
+      if (!aboutShown_) PopupMenu(static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)));
+      return 0;
+    case WM_COMMAND:
+      Command(LOWORD(wParam));
+      return 0;
+    case WM_TIMER:
+      if (wParam == kAboutTimer) AboutTick();
+      return 0;
+    case kTrayMessage:
+      TrayNotify(static_cast<UINT>(lParam));
+      return 0;
+    case WM_CLOSE:
+      // With the tray icon on, closing hides the calculator in the tray.
+      if (settings_.TrayIcon && !exiting_) {
+        ShowWindow(hwnd_, SW_HIDE);
+        return 0;
+      }
+      DestroyWindow(hwnd_);
+      return 0;
+    case WM_QUERYENDSESSION:
+      exiting_ = true;  // a shutdown ends the program instead of hiding it
+      return TRUE;
+    case WM_ENDSESSION:
+      // The session may end the process without any further message.
+      if (wParam) Save();
+      return 0;
+    case WM_DESTROY:
+      Save();
       PostQuitMessage(0);
       return 0;
-    }
     default:
       break;
   }
@@ -188,7 +250,9 @@ void MainWindow::Paint(HDC dc) {
 
   win::Brush background(CreateSolidBrush(kFaceColour));
   FillRect(out, &client, background.get());
-  if (face_) {
+  if (aboutShown_) {
+    PaintAbout(out);
+  } else if (face_) {
     win::MemoryDC picture(dc);
     win::Selection pictureSelected(picture.get(), face_.get());
     BitBlt(out, 0, 0, 321, 233, picture.get(), 0, 0, SRCCOPY);
@@ -200,7 +264,7 @@ void MainWindow::Paint(HDC dc) {
     DrawEdge(out, &bevel2, BDR_SUNKENOUTER, BF_RECT);
     for (int i = 0; i < kFaceKeyCount; ++i) PaintKey(out, i);
   }
-  PaintDisplay(out);
+  if (!aboutShown_) PaintDisplay(out);
   BitBlt(dc, 0, 0, client.right, client.bottom, out, 0, 0, SRCCOPY);
 }
 
@@ -258,6 +322,24 @@ void MainWindow::PaintDisplay(HDC dc) {
   }
 }
 
+void MainWindow::PaintAbout(HDC dc) {
+  if (about_) {
+    win::MemoryDC picture(dc);
+    win::Selection selected(picture.get(), about_.get());
+    BitBlt(dc, 0, 0, 321, 233, picture.get(), 0, 0, SRCCOPY);
+  }
+  SetBkMode(dc, TRANSPARENT);
+  for (int i = 0; i < 3 && i < aboutTicks_; ++i) {
+    const AboutLine& line = kAboutLines[i];
+    win::Selection font(dc, (line.title ? aboutTitleFont_ : aboutTextFont_).get());
+    const int n = static_cast<int>(std::strlen(line.text));
+    SetTextColor(dc, RGB(0, 0, 0));
+    TextOutA(dc, line.left + 2, line.top + 2, line.text, n);
+    SetTextColor(dc, RGB(255, 255, 255));
+    TextOutA(dc, line.left, line.top, line.text, n);
+  }
+}
+
 // ---- the mouse on the face keys
 
 int MainWindow::KeyAt(int x, int y) const {
@@ -269,6 +351,10 @@ int MainWindow::KeyAt(int x, int y) const {
 }
 
 void MainWindow::Mouse(UINT message, int x, int y) {
+  if (aboutShown_) {
+    if (message == WM_LBUTTONDOWN) EndAbout();  // a click on the About picture
+    return;
+  }
   const int index = captured_ >= 0 ? captured_ : KeyAt(x, y);
   if (index < 0) return;
   const FaceKey& k = kFaceKeys[index];
@@ -308,6 +394,7 @@ bool MainWindow::SizeChecked(WindowSize size) {
 }
 
 void MainWindow::ChooseSize(WindowSize size) {
+  PlaySoundFile();
   settings_.Small = size == WindowSize::Small;
   settings_.Medium = size == WindowSize::Medium;
   settings_.Large = size == WindowSize::Large;
@@ -355,9 +442,8 @@ void MainWindow::OpenHelp(const std::string&) {
   ShellExecuteA(hwnd_, "open", page.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
-// The About screen, the options dialog and the memory window are not built
-// yet: their commands do nothing for now.
-void MainWindow::ShowAbout() {}
+// The options dialog and the memory window are not built yet: their
+// commands do nothing for now.
 void MainWindow::ShowOptions() {}
 void MainWindow::ShowMemoryWindow(MemoryMode) {}
 
@@ -407,6 +493,141 @@ std::string MainWindow::GetClipboardText() {
   }
   CloseClipboard();
   return text;
+}
+
+// ---- sound, menus, About, tray, the end
+
+void MainWindow::PlaySoundFile() {
+  // A missing file stays silent.
+  const std::string wave = ProgramFolder() + "\\Sound.wav";
+  sndPlaySoundA(wave.c_str(), SND_ASYNC | SND_NODEFAULT);
+}
+
+void MainWindow::PopupMenu(int x, int y) {
+  if (x == -1 && y == -1) {  // from the keyboard: at the pointer
+    POINT p{};
+    GetCursorPos(&p);
+    x = p.x;
+    y = p.y;
+  }
+  HMENU menu = CreatePopupMenu();
+  AppendMenuA(menu, MF_STRING | (settings_.OnTop ? MF_CHECKED : 0), kOnTop, "On Top");
+  AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+  AppendMenuA(menu, MF_STRING, kSmall, "Small");
+  AppendMenuA(menu, MF_STRING, kMedium, "Medium");
+  AppendMenuA(menu, MF_STRING, kLarge, "Large");
+  const int checked = settings_.Small ? kSmall : settings_.Medium ? kMedium : settings_.Large ? kLarge : 0;
+  if (checked) CheckMenuRadioItem(menu, kSmall, kLarge, checked, MF_BYCOMMAND);
+  AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+  AppendMenuA(menu, MF_STRING, kCopy, "Copy\tCtrl+Ins");
+  AppendMenuA(menu, MF_STRING, kPaste, "Paste\tShift+Ins");
+  AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+  AppendMenuA(menu, MF_STRING, kOptions, "Options...");
+  AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+  AppendMenuA(menu, MF_STRING, kHelp, "Help...");
+  AppendMenuA(menu, MF_STRING, kAbout, "About...");
+  TrackPopupMenu(menu, TPM_CENTERALIGN | TPM_RIGHTBUTTON, x, y, 0, hwnd_, nullptr);
+  DestroyMenu(menu);
+}
+
+void MainWindow::Command(int id) {
+  calc_.Guarded([&] {
+    switch (id) {
+      case kOnTop: ToggleOnTop(); break;
+      case kSmall: ChooseSize(WindowSize::Small); break;
+      case kMedium: ChooseSize(WindowSize::Medium); break;
+      case kLarge: ChooseSize(WindowSize::Large); break;
+      case kCopy: calc_.CutClick(); break;
+      case kPaste: calc_.PasteClick(); break;
+      case kOptions: ShowOptions(); break;
+      case kHelp: OpenHelp("Contents"); break;
+      case kAbout: ShowAbout(); break;
+      case kRestore: Restore(); break;
+      case kExit:
+        exiting_ = true;
+        PostMessageA(hwnd_, WM_CLOSE, 0, 0);
+        break;
+      default: break;
+    }
+  });
+}
+
+void MainWindow::ShowAbout() {
+  RECT r{0, 0, 321, 233};
+  AdjustWindowRect(&r, kStyle, FALSE);
+  SetWindowPos(hwnd_, nullptr, 0, 0, r.right - r.left, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER);
+  calc_.face.ShowFaceKeys(false);
+  aboutShown_ = true;
+  SetTimer(hwnd_, kAboutTimer, 1000, nullptr);
+  InvalidateRect(hwnd_, nullptr, FALSE);
+}
+
+void MainWindow::AboutTick() {
+  // The lines appear one, two and three seconds in, each with the sound.
+  // Started again when complete, the counter is past 2: the sound goes on
+  // every second until the picture is clicked.
+  if (aboutTicks_++ == 2) KillTimer(hwnd_, kAboutTimer);
+  PlaySoundFile();
+  InvalidateRect(hwnd_, nullptr, FALSE);
+}
+
+void MainWindow::EndAbout() {
+  KillTimer(hwnd_, kAboutTimer);
+  aboutShown_ = false;
+  if (settings_.Small) ChooseSize(WindowSize::Small);
+  if (settings_.Medium) ChooseSize(WindowSize::Medium);
+  if (settings_.Large) ChooseSize(WindowSize::Large);
+  aboutTicks_ = 0;
+  InvalidateRect(hwnd_, nullptr, FALSE);
+}
+
+void MainWindow::TrayNotify(UINT mouseMessage) {
+  switch (mouseMessage) {
+    case WM_MOUSEMOVE: {
+      // The tip shows X whenever the pointer rests on the icon.
+      const std::string tip = "Nimbrel [" + calc_.display.FormatNumber(calc_.engine.X(), 'X') + "]";
+      if (tip != tray_.szTip) {
+        lstrcpynA(tray_.szTip, tip.c_str(), sizeof tray_.szTip);
+        Shell_NotifyIconA(NIM_MODIFY, &tray_);
+      }
+      break;
+    }
+    case WM_LBUTTONDBLCLK:
+      Restore();
+      break;
+    case WM_RBUTTONUP: {
+      POINT p{};
+      GetCursorPos(&p);
+      SetForegroundWindow(hwnd_);
+      HMENU menu = CreatePopupMenu();
+      AppendMenuA(menu, MF_STRING, kRestore, "&Restore");
+      AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+      AppendMenuA(menu, MF_STRING, kExit, "E&xit");
+      SetMenuDefaultItem(menu, kRestore, FALSE);
+      TrackPopupMenu(menu, TPM_CENTERALIGN | TPM_RIGHTBUTTON, p.x, p.y, 0, hwnd_, nullptr);
+      DestroyMenu(menu);
+      break;
+    }
+    default:
+      break;
+  }
+}
+
+void MainWindow::Restore() {
+  if (IsIconic(hwnd_)) ShowWindow(hwnd_, SW_RESTORE);
+  if (!IsWindowVisible(hwnd_)) ShowWindow(hwnd_, SW_SHOW);
+  SetForegroundWindow(hwnd_);
+}
+
+void MainWindow::Save() {
+  if (saved_) return;  // the stack is popped while saving: once only
+  saved_ = true;
+  RECT r{};
+  GetWindowRect(hwnd_, &r);
+  settings_.Left = r.left;
+  settings_.Top = r.top;
+  Win32Registry registry;
+  SaveSettings(registry, calc_.engine, calc_.display.options, settings_);
 }
 
 }  // namespace nimbrel

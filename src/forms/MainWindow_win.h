@@ -5,6 +5,7 @@
 #pragma once
 
 #include <windows.h>
+#include <shellapi.h>
 
 #include <array>
 #include <memory>
@@ -64,8 +65,16 @@ class MainWindow : public Platform {
   RECT DisplayRect() const;
   int KeyAt(int x, int y) const;
   void Mouse(UINT message, int x, int y);
-  void LayOut();
   std::string ProgramFolder() const;
+  void PlaySoundFile();
+  void PopupMenu(int x, int y);
+  void Command(int id);
+  void AboutTick();
+  void EndAbout();
+  void PaintAbout(HDC dc);
+  void TrayNotify(UINT mouseMessage);
+  void Restore();
+  void Save();
 
   HINSTANCE instance_;
   HWND hwnd_ = nullptr;
@@ -78,6 +87,14 @@ class MainWindow : public Platform {
   win::Font displayFont_;
   int displayLeft_ = 144;
   int displayHeight_ = 41;
+
+  win::Bitmap about_;
+  bool aboutShown_ = false;  // the About screen is up
+  int aboutTicks_ = 0;       // seconds of About so far; lines 1..3 show at 0..2
+  win::Font aboutTitleFont_, aboutTextFont_;
+  bool exiting_ = false;     // the next close request ends the program
+  bool saved_ = false;       // the settings are written once, at the end
+  NOTIFYICONDATAA tray_{};
 };
 
 }  // namespace nimbrel

@@ -31,21 +31,38 @@ check() {  # NAME GOT WANT
   if [ "$2" = "$3" ]; then passed=$((passed + 1)); else
     failed=$((failed + 1)); printf 'FAIL %s: got [%s], want [%s]\n' "$1" "$2" "$3"; fi
 }
+mapped() {  # whether the calculator's window is on the screen
+  xwininfo -id "$W" 2>/dev/null | grep -q 'IsViewable' && echo shown || echo hidden
+}
+activate() {  # a click on the display (no key there) makes the window active
+  xdotool mousemove --window "$W" 200 30 click 1
+  xdotool windowfocus --sync "$W" 2>/dev/null
+}
 start() {
   "$WINE" "$EXE" >/dev/null 2>&1 &
   APP=$!
   W=$(timeout 30 xdotool search --sync --name '^Quarvel Calculator$' | head -1)
   [ -n "$W" ] || { echo "FAIL the window did not appear"; exit 1; }
-  xdotool windowfocus --sync "$W"
+  for _ in $(seq 100); do [ "$(mapped)" = shown ] && break; sleep 0.1; done
+  activate
 }
 copied() {  # X as Copy puts it on the clipboard
   xdotool key ctrl+Insert
   sleep 0.3
   xclip -o -selection clipboard
 }
-stop() {  # a close request, then wait for the process to end
-  xdotool windowfocus --sync "$W" key alt+F4
+tray_menu_exit() {  # Exit from the tray icon's menu: Restore, a line, Exit
+  TRAY=$(xdotool search --name '^Wine System Tray$' | head -1)
+  xdotool windowraise "$TRAY"  # it shares the screen's corner with the calculator
+  xdotool mousemove --window "$TRAY" 10 10 click 3
+  sleep 0.7
+  eval "$(xdotool getmouselocation --shell)"
+  xdotool mousemove "$X" $((Y + 37)) click 1
+}
+stop() {  # end the program from the tray and wait for it
+  tray_menu_exit
   for _ in $(seq 100); do kill -0 "$APP" 2>/dev/null || break; sleep 0.1; done
+  check "Exit from the tray menu ends the program" "$(kill -0 "$APP" 2>/dev/null && echo running || echo ended)" "ended"
   APP=
 }
 stored() {  # a registry value of the settings key, as reg query prints it
@@ -65,9 +82,9 @@ ERR=$(timeout 10 xdotool search --sync --name '^Error$' | head -1)
 check "division by zero shows the Error dialog" "$([ -n "$ERR" ] && echo shown)" "shown"
 import -display "$DISPLAY" -window root "$OUT/error.png"
 if [ -n "$ERR" ]; then
-  xdotool windowfocus --sync "$ERR" key Return
+  xdotool windowfocus --sync "$ERR" key Return 2>/dev/null
   for _ in $(seq 50); do xdotool search --name '^Error$' >/dev/null 2>&1 || break; sleep 0.1; done
-  xdotool windowfocus --sync "$W"
+  activate
 fi
 check "the stack is as it was" "$(copied)" "0.0000"
 stop
@@ -79,6 +96,7 @@ check "settings written at exit: Y" "$(stored Stack1)" "0000000000001C40"
 start
 xdotool key Down
 check "Y came back, and is X after a drop" "$(copied)" "7.0000"
+
 # A second start says so and leaves the first one alone.
 "$WINE" "$EXE" >/dev/null 2>&1 &
 SECOND=$!
@@ -86,11 +104,28 @@ for _ in $(seq 100); do [ "$(xdotool search --name '^Quarvel Calculator$' | wc -
 check "a second start shows a message" "$(xdotool search --name '^Quarvel Calculator$' | wc -l)" "2"
 import -display "$DISPLAY" -window root "$OUT/second-start.png"
 BOX=$(xdotool search --name '^Quarvel Calculator$' | grep -vx "$W" | head -1)
-[ -n "$BOX" ] && xdotool windowfocus --sync "$BOX" key Return
+[ -n "$BOX" ] && xdotool windowfocus --sync "$BOX" key Return 2>/dev/null
 for _ in $(seq 100); do kill -0 "$SECOND" 2>/dev/null || break; sleep 0.1; done
 check "the second start ends" "$(kill -0 "$SECOND" 2>/dev/null && echo running || echo ended)" "ended"
-xdotool windowfocus --sync "$W"
+activate
 check "the first one is unchanged" "$(copied)" "7.0000"
+# The size cycle: shift and the minus key make the window one size smaller.
+size() { xwininfo -id "$W" | awk '/Width:/ { w = $2 } /Height:/ { h = $2 } END { print w "x" h }'; }
+check "starts Large" "$(size)" "321x233"
+for want in Medium:185x201 Small:185x57 Large:321x233; do
+  xdotool key Num_Lock KP_Subtract
+  sleep 0.5
+  check "size ${want%%:*}" "$(size)" "${want#*:}"
+  import -display "$DISPLAY" -window root "$OUT/size-${want%%:*}.png"
+done
+# Shift and Enter: the About screen; its lines come one a second; a click ends it.
+xdotool key Num_Lock Return
+sleep 3.5
+import -display "$DISPLAY" -window root "$OUT/about.png"
+xdotool mousemove --window "$W" 100 100 click 1
+sleep 0.5
+check "a click ends About" "$(size)" "321x233"
+check "and the face is back" "$(copied)" "7.0000"
 # The Shift key shows the second legends.
 xdotool mousemove --window "$W" 168 76 click 1
 sleep 0.3
