@@ -18,28 +18,8 @@ echo "== Windows build (i686, the release target)"
 quiet cmake -S . -B build/win32 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake
 cmake --build build/win32 -j"$JOBS" >/dev/null
 
-# The Windows tests run under Wine. Where this machine's kernel runs no
-# 32-bit code (wine32 can't start), the same sources are built for x86_64
-# Windows and run under wine64: the same MinGW runtime, the same 80-bit
-# long double and libquadmath, only the calling convention differs.
-if /usr/lib/wine/wine --version >/dev/null 2>&1; then
-  WINBUILD=build/win32 WINE=/usr/lib/wine/wine ARCH=win32
-else
-  echo "note: this machine runs no 32-bit code; the Windows tests run as x86_64 under wine64"
-  WINBUILD=build/win64 WINE=/usr/lib/wine/wine64 ARCH=win64
-  quiet cmake -S . -B build/win64 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake
-  cmake --build build/win64 -j"$JOBS" >/dev/null
-fi
-
-export NIMBREL_WINE=$WINE NIMBREL_WINEPREFIX=$ROOT/build/wine-$ARCH/pfx
-export NIMBREL_WINEHOME=$ROOT/build/wine-$ARCH/home
-export WINEPREFIX=$NIMBREL_WINEPREFIX WINEARCH=$ARCH HOME=$NIMBREL_WINEHOME WINEDEBUG=-all
-mkdir -p "$NIMBREL_WINEHOME"
-if [ ! -f "$NIMBREL_WINEPREFIX/system.reg" ]; then
-  echo "== making a Wine prefix (once)"
-  "$WINE" wineboot -i >/dev/null 2>&1 || true
-  wineserver -w   # the registry files are written when the server ends
-fi
+. scripts/wine-env.sh
+nimbrel_wine_env "$ROOT" "$JOBS"
 # Our own server, so that ctest doesn't wait on one that a test started.
 wineserver -p60 2>/dev/null || true   # (already running is fine)
 trap 'wineserver -k 2>/dev/null || true' EXIT

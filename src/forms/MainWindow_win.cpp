@@ -437,9 +437,12 @@ std::string MainWindow::ProgramFolder() const {
   return folder.substr(0, folder.find_last_of('\\'));
 }
 
-void MainWindow::OpenHelp(const std::string&) {
-  const std::string page = ProgramFolder() + "\\Nimbrel.htm";
-  ShellExecuteA(hwnd_, "open", page.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+void MainWindow::OpenHelp(const std::string& topic) {
+  // The help is a page beside the program, opened by the shell at the
+  // topic's anchor (a file URL keeps the "#Contents" part).
+  std::string url = "file:///" + ProgramFolder() + "/Nimbrel.htm#" + topic;
+  std::replace(url.begin(), url.end(), '\\', '/');
+  ShellExecuteA(hwnd_, "open", url.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 // The options dialog and the memory window are not built yet: their
