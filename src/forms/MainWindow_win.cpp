@@ -97,9 +97,7 @@ MainWindow::MainWindow(HINSTANCE instance) : instance_(instance) {
   };
 }
 
-MainWindow::~MainWindow() {
-  if (tray_.cbSize && settings_.TrayIcon) Shell_NotifyIconA(NIM_DELETE, &tray_);
-}
+MainWindow::~MainWindow() = default;
 
 void MainWindow::Create() {
   WNDCLASSA wc{};
@@ -220,7 +218,14 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       if (wParam) Save();
       return 0;
     case WM_DESTROY:
-      Save();
+      // Settings first, then the tray icon, while the window still exists.
+      // A registry failure is shown, and the program still ends.
+      try {
+        Save();
+      } catch (const RegistryError& e) {
+        MessageBoxA(nullptr, e.what(), "Error", MB_OK | MB_ICONERROR);
+      }
+      if (tray_.cbSize && settings_.TrayIcon) Shell_NotifyIconA(NIM_DELETE, &tray_);
       PostQuitMessage(0);
       return 0;
     default:
