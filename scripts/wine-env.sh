@@ -25,6 +25,10 @@ nimbrel_wine_env() {
   if [ ! -f "$NIMBREL_WINEPREFIX/system.reg" ]; then
     echo "== making a Wine prefix (once)"
     "$WINE" wineboot -i >/dev/null 2>&1 || true
+    # No sound device (and no ALSA noise), and a crash prints instead of
+    # waiting on a dialog.
+    "$WINE" reg add 'HKCU\Software\Wine\Drivers' /v Audio /d '' /f >/dev/null 2>&1 || true
+    "$WINE" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1 || true
     wineserver -w   # the registry files are written when the server ends
   fi
 }

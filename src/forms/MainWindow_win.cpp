@@ -9,6 +9,7 @@
 #include "core/KeyCodes.h"
 #include "display/StackWindow.h"
 #include "settings/Win32Registry.h"
+#include "win/FirstPaintProbe.h"
 
 namespace nimbrel {
 
@@ -123,7 +124,10 @@ void MainWindow::Create() {
   if (settings_.OnTop) SetTopmost(true);
   // With no size checked, Large.
   ChooseSize(settings_.Small ? WindowSize::Small : settings_.Medium ? WindowSize::Medium : WindowSize::Large);
-  if (!settings_.Hidden) ShowWindow(hwnd_, SW_SHOW);
+  if (!settings_.Hidden) {
+    ShowWindow(hwnd_, SW_SHOW);
+    UpdateWindow(hwnd_);
+  }
 
   tray_.cbSize = sizeof tray_;
   tray_.hWnd = hwnd_;
@@ -157,8 +161,11 @@ LRESULT CALLBACK MainWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, 
 LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_PAINT: {
-      win::PaintScope paint(hwnd_);
-      Paint(paint.dc());
+      {
+        win::PaintScope paint(hwnd_);
+        Paint(paint.dc());
+      }
+      win::FirstPaintProbe(hwnd_, "nimbrel");
       return 0;
     }
     case WM_ERASEBKGND:
