@@ -132,5 +132,26 @@ sleep 0.3
 import -display "$DISPLAY" -window root "$OUT/shifted.png"
 stop
 
+# A damaged stored value stops the start with its message: a message box,
+# not the calculator.
+"$WINE" reg add 'HKCU\Software\Quarvel\Nimbrel' /v Left /t REG_SZ /d abcd /f >/dev/null 2>&1
+"$WINE" "$EXE" >/dev/null 2>&1 &
+APP=$!
+W=
+for _ in $(seq 100); do  # the window that is shown, whichever it is
+  for w in $(xdotool search --name '^Quarvel Calculator$' 2>/dev/null); do
+    xwininfo -id "$w" | grep -q IsViewable && W=$w
+  done
+  [ -n "$W" ] && break
+  sleep 0.1
+done
+sleep 0.5
+import -display "$DISPLAY" -window root "$OUT/damaged-registry.png"
+check "a damaged value shows a message box instead" "$([ -n "$W" ] && [ "$(size)" != 321x233 ] && echo box)" "box"
+[ -n "$W" ] && xdotool mousemove --window "$W" 5 5 click 1 key Return
+for _ in $(seq 100); do kill -0 "$APP" 2>/dev/null || break; sleep 0.1; done
+check "and the program ends" "$(kill -0 "$APP" 2>/dev/null && echo running || echo ended)" "ended"
+APP=
+
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]
