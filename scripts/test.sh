@@ -7,16 +7,17 @@ ROOT=$PWD
 scripts/deps.sh
 JOBS=${JOBS:-2}
 quiet() { "$@" >/dev/null 2>&1 || { echo "failed: $*" >&2; "$@"; exit 1; }; }
+# A build shows its compiler's complaints, and only those.
+build() { cmake --build "$1" -j"$JOBS" 2>&1 | { grep -E 'error|warning' || true; }; }
 
 echo "== native build"
 quiet cmake -S . -B build/native -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build build/native -j"$JOBS" 2>&1 | grep -E 'error|warning' || true
-cmake --build build/native -j"$JOBS" >/dev/null
+build build/native
 ctest --test-dir build/native --output-on-failure -j"$JOBS"
 
 echo "== Windows build (i686, the release target)"
 quiet cmake -S . -B build/win32 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake
-cmake --build build/win32 -j"$JOBS" >/dev/null
+build build/win32
 
 . scripts/wine-env.sh
 nimbrel_wine_env "$ROOT" "$JOBS"

@@ -83,10 +83,14 @@ Extended Engine::Pop() {
   return v;
 }
 
-bool Engine::RejectMath(const MathResult& r) {
-  if (!r.error) return false;
-  platform_.ReportMathError(r.error->Text());
-  return true;
+bool Engine::Library(const MathResult& r, Extended& result) {
+  if (r.error) {  // check E: the library's error, reported, then rejected
+    platform_.ReportMathError(r.error->Text());
+    return true;
+  }
+  if (std::isinf(r.value)) return true;  // check I: rejected silently
+  result = r.value;
+  return false;
 }
 
 bool Engine::Calculate(int op, int unit) {
@@ -110,35 +114,27 @@ bool Engine::Calculate(int op, int unit) {
     case opSubtract: result = Fpu(y, Arith::Subtract, x); operands = 2; break;
     case opMultiply: result = Fpu(y, Arith::Multiply, x); operands = 2; break;
     case opDivide: result = Fpu(y, Arith::Divide, x); operands = 2; break;
-    case opPower: {
-      const MathResult r = XPow(y, x);
-      if (RejectMath(r) || std::isinf(r.value)) return true;
-      result = r.value;
+    case opPower:
+      if (Library(XPow(y, x), result)) return true;
       operands = 2;
       break;
-    }
 
     // ---- one operand
     case opLog:
-    case opLn: {
-      const MathResult r = op == opLog ? XLog10(x) : XLog(x);
-      if (RejectMath(r) || std::isinf(r.value)) return true;
-      result = r.value;
+      if (Library(XLog10(x), result)) return true;
       break;
-    }
+    case opLn:
+      if (Library(XLog(x), result)) return true;
+      break;
     case opExp:
-    case opTenPower: {
-      const MathResult r = op == opExp ? XExp(x) : XPow(10, x);
-      if (RejectMath(r) || std::isinf(r.value)) return true;
-      result = r.value;
+      if (Library(XExp(x), result)) return true;
       break;
-    }
-    case opRoot: {
-      const MathResult r = XSqrt(x);
-      if (RejectMath(r) || std::isinf(r.value)) return true;
-      result = r.value;
+    case opTenPower:
+      if (Library(XPow(10, x), result)) return true;
       break;
-    }
+    case opRoot:
+      if (Library(XSqrt(x), result)) return true;
+      break;
     case opSin: result = XSin(ToRadians(x, unit)); break;
     case opCos: result = XCos(ToRadians(x, unit)); break;
     case opTan: result = XTan(ToRadians(x, unit)); break;

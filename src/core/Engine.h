@@ -105,7 +105,9 @@ class Engine {
 
  private:
   int Slot(int level) const { return ((stackTop_ - level) % kStackSize + kStackSize) % kStackSize; }
-  bool RejectMath(const struct MathResult& r);
+  // Takes a library function's outcome: true (rejected) for a reported
+  // error or an infinite value, else the value goes to `result`.
+  bool Library(const struct MathResult& r, Extended& result);
 
   Platform& platform_;
   std::array<Extended, kStackSize> ring_{};

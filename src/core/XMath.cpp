@@ -37,15 +37,24 @@ bool IsInteger(Extended y) { return std::floor(y) == y; }
 
 std::string MathError::Text() const { return std::string(function) + ": " + KindName(kind) + " error"; }
 
-MathResult XLog(Extended x) {
+namespace {
+
+// The logarithm's domain: negative numbers, and a pole at 0.
+std::optional<MathResult> LogDomain(Extended x) {
   if (x < 0) return Error("logl", MathErrorKind::Domain);
   if (x == 0) return Error("logl", MathErrorKind::Sing);
+  return std::nullopt;
+}
+
+}  // namespace
+
+MathResult XLog(Extended x) {
+  if (auto e = LogDomain(x)) return *e;
   return Rounded("logl", logq(static_cast<Quad>(x)));
 }
 
 MathResult XLog10(Extended x) {
-  if (x < 0) return Error("logl", MathErrorKind::Domain);
-  if (x == 0) return Error("logl", MathErrorKind::Sing);
+  if (auto e = LogDomain(x)) return *e;
   // ln x over ln 10 at quad precision, rounded once: exact powers of ten come
   // out as whole numbers.
   return Rounded("logl", logq(static_cast<Quad>(x)) / logq(10.0Q));

@@ -63,6 +63,22 @@ struct EntryLine::Snapshot {
   int16_t mantLen, expLen, mantNeg, expNeg, point, expEntry, fresh;
 };
 
+EntryLine::Snapshot EntryLine::Save() const {
+  return {MantText, ExpText, MantLen, ExpLen, MantNeg, ExpNeg, PointEntered, ExpEntry, FreshEntry};
+}
+
+void EntryLine::Restore(const Snapshot& s) {
+  MantText = s.mant;
+  ExpText = s.exp;
+  MantLen = s.mantLen;
+  ExpLen = s.expLen;
+  MantNeg = s.mantNeg;
+  ExpNeg = s.expNeg;
+  PointEntered = s.point;
+  ExpEntry = s.expEntry;
+  FreshEntry = s.fresh;
+}
+
 Extended EntryLine::EntryValue() const {
   const int base = DisplayBase(options_.Base);
   Quad m = ParseDigitsQ(MantText, base);
@@ -98,15 +114,7 @@ bool EntryLine::Commit(const Snapshot& before, bool pushNew) {
   if (!std::isfinite(value)) {
     // A long base-16 mantissa with a large exponent leaves the extended
     // range: refuse the key rather than put an infinity on the stack.
-    MantText = before.mant;
-    ExpText = before.exp;
-    MantLen = before.mantLen;
-    ExpLen = before.expLen;
-    MantNeg = before.mantNeg;
-    ExpNeg = before.expNeg;
-    PointEntered = before.point;
-    ExpEntry = before.expEntry;
-    FreshEntry = before.fresh;
+    Restore(before);
     platform_.Beep();
     return false;
   }
@@ -123,7 +131,7 @@ bool EntryLine::AcceptCharacter(uint16_t code) {
       (ExpEntry && MantLen + ExpLen + 2 >= kMaxMantissa)) {
     return false;
   }
-  const Snapshot before{MantText, ExpText, MantLen, ExpLen, MantNeg, ExpNeg, PointEntered, ExpEntry, FreshEntry};
+  const Snapshot before = Save();
   char c = static_cast<char>(code);
   if (code == vk::Decimal) {
     if (PointEntered || ExpEntry) {
@@ -153,7 +161,7 @@ bool EntryLine::AcceptCharacter(uint16_t code) {
 void EntryLine::EntryKey(uint16_t code) {
   if (AcceptCharacter(code)) return;
 
-  const Snapshot before{MantText, ExpText, MantLen, ExpLen, MantNeg, ExpNeg, PointEntered, ExpEntry, FreshEntry};
+  const Snapshot before = Save();
   switch (code) {
     case vk::End:
       if (MantLen == 0) {

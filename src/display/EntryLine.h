@@ -63,6 +63,8 @@ class EntryLine {
 
  private:
   struct Snapshot;
+  Snapshot Save() const;
+  void Restore(const Snapshot& snapshot);
   bool AcceptCharacter(uint16_t code);
   // Replaces X with the entry's value, or, when that value is not finite,
   // restores `before`, beeps and returns false.

@@ -65,6 +65,25 @@ constexpr AboutLine kAboutLines[] = {
 
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 
+// The running program's full path.
+std::string ModulePath() {
+  char path[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, path, MAX_PATH);
+  return path;
+}
+
+// The outer size of a window of this style with the given client size.
+SIZE WindowSizeFor(int clientWidth, int clientHeight) {
+  RECT r{0, 0, clientWidth, clientHeight};
+  AdjustWindowRect(&r, kStyle, FALSE);
+  return {r.right - r.left, r.bottom - r.top};
+}
+
+void SetClientSize(HWND hwnd, int width, int height) {
+  const SIZE outer = WindowSizeFor(width, height);
+  SetWindowPos(hwnd, nullptr, 0, 0, outer.cx, outer.cy, SWP_NOMOVE | SWP_NOZORDER);
+}
+
 std::string KeyResource(std::string_view name) {
   std::string id = "KEY_";
   for (char c : name) id += static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
@@ -109,15 +128,12 @@ void MainWindow::Create() {
   wc.lpszClassName = kWindowClass;
   RegisterClassA(&wc);
 
-  RECT r{0, 0, 321, 233};
-  AdjustWindowRect(&r, kStyle, FALSE);
-  hwnd_ = CreateWindowExA(0, kWindowClass, kCaption, kStyle, 0, 0, r.right - r.left, r.bottom - r.top, nullptr,
-                          nullptr, instance_, this);
+  const SIZE outer = WindowSizeFor(321, 233);
+  hwnd_ = CreateWindowExA(0, kWindowClass, kCaption, kStyle, 0, 0, outer.cx, outer.cy, nullptr, nullptr, instance_,
+                          this);
 
   Win32Registry registry;
-  char path[MAX_PATH] = {};
-  GetModuleFileNameA(nullptr, path, MAX_PATH);
-  WriteUninstallEntry(registry, path);
+  WriteUninstallEntry(registry, ModulePath());
   LoadSettings(registry, calc_.engine, calc_.display.options, settings_);
 
   SetWindowPos(hwnd_, nullptr, settings_.Left, settings_.Top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
@@ -414,9 +430,7 @@ void MainWindow::ChooseSize(WindowSize size) {
   calc_.face.ShowFaceKeys(l.faceKeys);
   displayLeft_ = l.displayLeft;
   displayHeight_ = l.displayHeight;
-  RECT r{0, 0, l.clientWidth, l.clientHeight};
-  AdjustWindowRect(&r, kStyle, FALSE);
-  SetWindowPos(hwnd_, nullptr, 0, 0, r.right - r.left, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER);
+  SetClientSize(hwnd_, l.clientWidth, l.clientHeight);
   InvalidateRect(hwnd_, nullptr, FALSE);
 }
 
@@ -430,10 +444,9 @@ void MainWindow::ShowMessage(const std::string& caption, const std::string& text
 }
 
 void MainWindow::ReportMathError(const std::string& text) {
-  char path[MAX_PATH] = {};
-  GetModuleFileNameA(nullptr, path, MAX_PATH);
-  const char* name = std::max(std::strrchr(path, '\\'), std::strrchr(path, '/'));
-  MessageBoxA(nullptr, text.c_str(), name ? name + 1 : path, MB_OK | MB_ICONSTOP | MB_TASKMODAL);
+  const std::string path = ModulePath();
+  const std::string name = path.substr(path.find_last_of("\\/") + 1);  // npos + 1 is 0
+  MessageBoxA(nullptr, text.c_str(), name.c_str(), MB_OK | MB_ICONSTOP | MB_TASKMODAL);
 }
 
 void MainWindow::PaintStack() {
@@ -443,10 +456,8 @@ void MainWindow::PaintStack() {
 }
 
 std::string MainWindow::ProgramFolder() const {
-  char path[MAX_PATH] = {};
-  GetModuleFileNameA(nullptr, path, MAX_PATH);
-  std::string folder = path;
-  return folder.substr(0, folder.find_last_of('\\'));
+  const std::string path = ModulePath();
+  return path.substr(0, path.find_last_of('\\'));
 }
 
 void MainWindow::OpenHelp(const std::string& topic) {
@@ -568,9 +579,7 @@ void MainWindow::Command(int id) {
 }
 
 void MainWindow::ShowAbout() {
-  RECT r{0, 0, 321, 233};
-  AdjustWindowRect(&r, kStyle, FALSE);
-  SetWindowPos(hwnd_, nullptr, 0, 0, r.right - r.left, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER);
+  SetClientSize(hwnd_, 321, 233);
   calc_.face.ShowFaceKeys(false);
   aboutShown_ = true;
   SetTimer(hwnd_, kAboutTimer, 1000, nullptr);
