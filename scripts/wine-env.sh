@@ -31,4 +31,10 @@ nimbrel_wine_env() {
     "$WINE" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1 || true
     wineserver -w   # the registry files are written when the server ends
   fi
+  # Wine's own Tahoma, MS Sans Serif and the rest, where Windows keeps them:
+  # this Wine doesn't find them in its own folder.
+  if [ ! -f "$NIMBREL_WINEPREFIX/drive_c/windows/Fonts/tahoma.ttf" ] && [ -d /usr/share/wine/fonts ]; then
+    mkdir -p "$NIMBREL_WINEPREFIX/drive_c/windows/Fonts"
+    cp /usr/share/wine/fonts/* "$NIMBREL_WINEPREFIX/drive_c/windows/Fonts/"
+  fi
 }

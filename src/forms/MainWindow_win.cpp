@@ -92,7 +92,7 @@ std::string KeyResource(std::string_view name) {
 
 }  // namespace
 
-MainWindow::MainWindow(HINSTANCE instance) : instance_(instance) {
+MainWindow::MainWindow(HINSTANCE instance) : instance_(instance), typeface_(instance) {
   for (int i = 0; i < kFaceKeyCount; ++i) {
     buttons_.emplace_back(calc_.face, i, [this, i] { calc_.Guarded([&] { calc_.ClickFaceKey(i); }); });
     strips_[i].Reset(LoadBitmapA(instance, KeyResource(kFaceKeys[i].name).c_str()));
@@ -103,12 +103,12 @@ MainWindow::MainWindow(HINSTANCE instance) : instance_(instance) {
                                     CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY, VARIABLE_PITCH, "Copperplate Gothic Bold"));
   aboutTextFont_.Reset(CreateFontA(-19, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
                                    CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY, VARIABLE_PITCH, "Times New Roman"));
-  // The display's font; GDI falls back to a similar face where it is missing.
+  // The display's font: OCR-A, 12 points.
   HDC screen = GetDC(nullptr);
   const int height = -MulDiv(12, GetDeviceCaps(screen, LOGPIXELSY), 72);
   ReleaseDC(nullptr, screen);
   displayFont_.Reset(CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
-                                 CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FIXED_PITCH | FF_MODERN, "OCR A Extended"));
+                                 CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FIXED_PITCH | FF_MODERN, typeface_.face().c_str()));
   calc_.face.onChange = [this](int index) {
     if (!hwnd_) return;
     const RECT r = KeyRect(index);

@@ -15,6 +15,7 @@
 #include "components/ModeButton.h"
 #include "core/Calculator.h"
 #include "settings/Settings.h"
+#include "win/DisplayTypeface_win.h"
 #include "win/Gdi.h"
 
 namespace nimbrel {
@@ -84,7 +85,8 @@ class MainWindow : public Platform {
   int captured_ = -1;  // the face key that holds the mouse capture
   win::Bitmap face_;
   std::array<win::Bitmap, kFaceKeyCount> strips_;
-  win::Font displayFont_;
+  win::DisplayTypeface typeface_;
+  win::Font displayFont_;  // made from typeface_, so released before it
   int displayLeft_ = 144;
   int displayHeight_ = 41;
 

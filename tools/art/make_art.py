@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Generates the calculator's art: key strips, backgrounds, memory slot strip,
-options picture, icon, click sound and a preview sheet.
+options picture, icon, click sound, the display's bundled typeface and a
+preview sheet.
 
 Everything is drawn procedurally from the face table that the program itself
 uses (printed as JSON by tools/art/facetable), so the keys always have the
@@ -1237,6 +1238,49 @@ def make_preview(face, keys, strips, about, memslot, options, icon_imgs):
 
 # ---------------------------------------------------------------------------
 
+# ---------------------------------------------------------------------------
+# The display's typeface. Windows machines with "OCR A Extended" use that; the
+# program carries a copy of John Sauter's public-domain OCR-A (Debian's
+# fonts-ocr-a) for the others, under a family name of its own, so that no
+# font installed on a machine can pass for it.
+
+OCR_A_SOURCE = "/usr/share/fonts/truetype/ocr-a/OCRA.ttf"
+DISPLAY_FAMILY = "Nimbrel OCR-A"
+
+
+def write_display_font(path, source=OCR_A_SOURCE):
+    font = TTFont(source, recalcTimestamp=False)
+    names = font["name"]
+    texts = {
+        0: "OCR-A by John Sauter, public domain; renamed for Nimbrel's display",
+        1: DISPLAY_FAMILY,
+        2: "Regular",
+        3: DISPLAY_FAMILY + " 1.0",
+        4: DISPLAY_FAMILY,
+        5: "Version 1.0",
+        6: DISPLAY_FAMILY.replace(" ", ""),
+    }
+    names.names = [n for n in names.names if n.nameID not in texts]
+    for name_id, text in texts.items():
+        names.setName(text, name_id, 1, 0, 0)         # Macintosh, Roman
+        names.setName(text, name_id, 3, 1, 0x409)     # Windows, Unicode, US English
+    font["OS/2"].fsType = 0                           # installable: may be embedded
+    font.save(path, reorderTables=True)
+
+
+def check_display_font(path):
+    font = TTFont(path)
+    family = font["name"].getName(1, 3, 1, 0x409)
+    errors = []
+    if family is None or family.toUnicode() != DISPLAY_FAMILY:
+        errors.append("family is %r, want %r" % (family and family.toUnicode(), DISPLAY_FAMILY))
+    cmap = font.getBestCmap()
+    missing = [c for c in "0123456789ABCDEFXY:-.+e " if ord(c) not in cmap]
+    if missing:
+        errors.append("no glyphs for %r" % "".join(missing))
+    return errors
+
+
 def load_table(facetable):
     out = subprocess.run([facetable], check=True, stdout=subprocess.PIPE).stdout
     table = json.loads(out.decode("utf-8"))
@@ -1278,6 +1322,7 @@ def main():
         expected.append((p, w, h))
     write_ico(os.path.join(out, "Nimbrel.ico"), icons)
     write_click(os.path.join(out, "Sound.wav"))
+    write_display_font(os.path.join(out, "NimbrelOCRA.ttf"))
     make_preview(face, keys, strips, about, memslot, options, icons).save(
         os.path.join(out, "preview.png"), optimize=False)
 
@@ -1288,6 +1333,7 @@ def main():
         failures += ["%s: %s" % (p, e) for e in check_bmp(p, w, h)]
     failures += ["Nimbrel.ico: " + e for e in check_ico(os.path.join(out, "Nimbrel.ico"), (16, 32, 48))]
     failures += ["Sound.wav: " + e for e in check_wav(os.path.join(out, "Sound.wav"), 22050, 40, 80)]
+    failures += ["NimbrelOCRA.ttf: " + e for e in check_display_font(os.path.join(out, "NimbrelOCRA.ttf"))]
     if failures:
         for f in failures:
             print("make_art: " + f, file=sys.stderr)
