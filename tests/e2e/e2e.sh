@@ -52,9 +52,7 @@ copied() {  # X as Copy puts it on the clipboard
   xclip -o -selection clipboard
 }
 tray_menu_exit() {  # Exit from the tray icon's menu: Restore, a line, Exit
-  TRAY=$(xdotool search --name '^Wine System Tray$' | head -1)
-  xdotool windowraise "$TRAY"  # it shares the screen's corner with the calculator
-  xdotool mousemove --window "$TRAY" 10 10 click 3
+  tray_click 3  # (raised first: it shares the screen's corner with the calculator)
   sleep 0.7
   eval "$(xdotool getmouselocation --shell)"
   xdotool mousemove "$X" $((Y + 37)) click 1
@@ -65,12 +63,26 @@ stop() {  # end the program from the tray and wait for it
   check "Exit from the tray menu ends the program" "$(kill -0 "$APP" 2>/dev/null && echo running || echo ended)" "ended"
   APP=
 }
+origin() {  # where the window's client area sits on the screen
+  xwininfo -id "$W" | awk '/Absolute upper-left X/ { x = $4 } /Absolute upper-left Y/ { y = $4 } END { print x "," y }'
+}
+tray_click() {  # BUTTON [REPEAT] on the tray icon
+  TRAY=$(xdotool search --name '^Wine System Tray$' | head -1)
+  xdotool windowraise "$TRAY"
+  xdotool mousemove --window "$TRAY" 10 10 click --repeat "${2:-1}" --delay 80 "$1"
+}
+close_request() {  # Alt+F4, as a person would (Wine needs a moment after the click that activates)
+  sleep 0.5
+  xdotool key alt+F4
+  for _ in $(seq 30); do [ "$(mapped)" = hidden ] && break; sleep 0.1; done
+}
 stored() {  # a registry value of the settings key, as reg query prints it
   "$WINE" reg query 'HKCU\Software\Quarvel\Nimbrel' /v "$1" 2>/dev/null | tr -d '\r' | awk -v n="$1" '$1 == n { print $3 }'
 }
 
 start
 import -display "$DISPLAY" -window root "$OUT/first-start.png"
+FIRST=$(origin)
 xdotool key 2 Return 3 shift+equal
 check "2 Enter 3 + copies" "$(copied)" "5.0000"
 # A click on the Seven key is the key 7: a new number above the 5.
@@ -88,12 +100,16 @@ if [ -n "$ERR" ]; then
 fi
 check "the stack is as it was" "$(copied)" "0.0000"
 stop
+check "the first start's place: the screen's corner" "$(stored Left),$(stored Top)" "0x0,0x0"
 check "settings written at exit: Large" "$(stored Large)" "0x1"
 check "settings written at exit: X" "$(stored Stack0)" "0000000000000000"
 check "settings written at exit: Y" "$(stored Stack1)" "0000000000001C40"
 
-# The stack survives a restart.
+# The stack and the place survive a restart.
+"$WINE" reg add 'HKCU\Software\Quarvel\Nimbrel' /v Left /t REG_DWORD /d 100 /f >/dev/null 2>&1
+"$WINE" reg add 'HKCU\Software\Quarvel\Nimbrel' /v Top /t REG_DWORD /d 80 /f >/dev/null 2>&1
 start
+check "the window is where it was left" "$(origin)" "$((${FIRST%,*} + 100)),$((${FIRST#*,} + 80))"
 xdotool key Down
 check "Y came back, and is X after a drop" "$(copied)" "7.0000"
 
@@ -130,7 +146,31 @@ check "and the face is back" "$(copied)" "7.0000"
 xdotool mousemove --window "$W" 168 76 click 1
 sleep 0.3
 import -display "$DISPLAY" -window root "$OUT/shifted.png"
+xdotool mousemove --window "$W" 168 76 click 1
+# Closing with the tray icon on hides the calculator; it lives on in the tray.
+activate
+close_request
+check "a close request hides the window" "$(mapped)" "hidden"
+check "and the program goes on" "$(kill -0 "$APP" 2>/dev/null && echo running || echo ended)" "running"
+tray_click 1 2
+for _ in $(seq 30); do [ "$(mapped)" = shown ] && break; sleep 0.1; done
+check "a double click on the tray icon shows it again" "$(mapped)" "shown"
+activate
+check "as it was" "$(copied)" "7.0000"
+close_request
+check "hidden again" "$(mapped)" "hidden"
 stop
+check "the place is saved from the hidden window" "$(stored Left),$(stored Top)" "0x64,0x50"
+
+# The end of the session ends the calculator, and its settings are saved.
+start
+xdotool key 4 2 Return
+check "a new number" "$(copied)" "42.0000"
+"$WINE" wineboot --end-session >/dev/null 2>&1
+for _ in $(seq 100); do kill -0 "$APP" 2>/dev/null || break; sleep 0.1; done
+check "the session's end ends the program" "$(kill -0 "$APP" 2>/dev/null && echo running || echo ended)" "ended"
+APP=
+check "and X is saved" "$(stored Stack0)" "0000000000004540"
 
 # A damaged stored value stops the start with its message: a message box,
 # not the calculator.
