@@ -10,6 +10,7 @@
 #include "display/StackWindow.h"
 #include "settings/Win32Registry.h"
 #include "win/FirstPaintProbe.h"
+#include "win/Menu_win.h"
 
 namespace nimbrel {
 
@@ -51,6 +52,31 @@ enum MenuId : int {
   kOnTop = 1, kSmall, kMedium, kLarge, kCopy, kPaste, kOptions, kHelp, kAbout, kRestore, kExit,
 };
 
+// The window's right-click menu. The shortcuts are the calculator's own
+// keys (Calculator::MenuShortcut); the menu only shows them.
+constexpr win::MenuItem kMainMenu[] = {
+    {kOnTop, "On Top"},
+    {0},
+    {kSmall, "Small", nullptr, 1},
+    {kMedium, "Medium", nullptr, 1},
+    {kLarge, "Large", nullptr, 1},
+    {0},
+    {kCopy, "Copy", "Ctrl+Ins"},
+    {kPaste, "Paste", "Shift+Ins"},
+    {0},
+    {kOptions, "Options..."},
+    {0},
+    {kHelp, "Help..."},
+    {kAbout, "About..."},
+};
+
+// The tray icon's menu.
+constexpr win::MenuItem kTrayMenu[] = {
+    {kRestore, "&Restore"},
+    {0},
+    {kExit, "E&xit"},
+};
+
 // The About screen's three lines, each over its shadow.
 struct AboutLine {
   int left, top;
@@ -70,18 +96,6 @@ std::string ModulePath() {
   char path[MAX_PATH] = {};
   GetModuleFileNameA(nullptr, path, MAX_PATH);
   return path;
-}
-
-// The outer size of a window of this style with the given client size.
-SIZE WindowSizeFor(int clientWidth, int clientHeight) {
-  RECT r{0, 0, clientWidth, clientHeight};
-  AdjustWindowRect(&r, kStyle, FALSE);
-  return {r.right - r.left, r.bottom - r.top};
-}
-
-void SetClientSize(HWND hwnd, int width, int height) {
-  const SIZE outer = WindowSizeFor(width, height);
-  SetWindowPos(hwnd, nullptr, 0, 0, outer.cx, outer.cy, SWP_NOMOVE | SWP_NOZORDER);
 }
 
 std::string KeyResource(std::string_view name) {
@@ -120,17 +134,9 @@ MainWindow::MainWindow(HINSTANCE instance) : instance_(instance), typeface_(inst
 MainWindow::~MainWindow() = default;
 
 void MainWindow::Create() {
-  WNDCLASSA wc{};
-  wc.lpfnWndProc = WindowProc;
-  wc.hInstance = instance_;
-  wc.hIcon = LoadIconA(instance_, "IDI_NIMBREL");
-  wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-  wc.lpszClassName = kWindowClass;
-  RegisterClassA(&wc);
-
-  const SIZE outer = WindowSizeFor(321, 233);
-  hwnd_ = CreateWindowExA(0, kWindowClass, kCaption, kStyle, 0, 0, outer.cx, outer.cy, nullptr, nullptr, instance_,
-                          this);
+  const HICON icon = LoadIconA(instance_, "IDI_NIMBREL");
+  const SIZE outer = win::OuterSize(kStyle, 321, 233);
+  CreateWindowOf(instance_, {kWindowClass, icon}, 0, kStyle, kCaption, 0, 0, outer.cx, outer.cy);
 
   Win32Registry registry;
   WriteUninstallEntry(registry, ModulePath());
@@ -145,36 +151,11 @@ void MainWindow::Create() {
     UpdateWindow(hwnd_);
   }
 
-  tray_.cbSize = sizeof tray_;
-  tray_.hWnd = hwnd_;
-  tray_.uID = 1;
-  tray_.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
-  tray_.uCallbackMessage = kTrayMessage;
-  tray_.hIcon = LoadIconA(instance_, "IDI_NIMBREL");
-  lstrcpynA(tray_.szTip, kCaption, sizeof tray_.szTip);
-  if (settings_.TrayIcon) Shell_NotifyIconA(NIM_ADD, &tray_);
+  tray_.Set(hwnd_, kTrayMessage, icon, kCaption);
+  if (settings_.TrayIcon) tray_.Show();
 }
 
-LRESULT CALLBACK MainWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    auto* self = static_cast<MainWindow*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
-    self->hwnd_ = hwnd;
-    SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  }
-  auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-  if (!self) return DefWindowProcA(hwnd, message, wParam, lParam);
-  // No C++ exception may cross into the system's code.
-  try {
-    return self->Handle(message, wParam, lParam);
-  } catch (const std::exception& e) {
-    self->ShowError(e.what());
-  } catch (...) {
-    self->ShowError("Unexpected error");
-  }
-  return 0;
-}
-
-LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_PAINT: {
       {
@@ -248,14 +229,16 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       } catch (const RegistryError& e) {
         MessageBoxA(nullptr, e.what(), "Error", MB_OK | MB_ICONERROR);
       }
-      if (tray_.cbSize && settings_.TrayIcon) Shell_NotifyIconA(NIM_DELETE, &tray_);
+      tray_.Hide();
       PostQuitMessage(0);
       return 0;
     default:
       break;
   }
-  return DefWindowProcA(hwnd_, message, wParam, lParam);
+  return Default(message, wParam, lParam);
 }
+
+void MainWindow::OnException(const char* what) { ShowError(what); }
 
 // ---- painting
 
@@ -430,7 +413,7 @@ void MainWindow::ChooseSize(WindowSize size) {
   calc_.face.ShowFaceKeys(l.faceKeys);
   displayLeft_ = l.displayLeft;
   displayHeight_ = l.displayHeight;
-  SetClientSize(hwnd_, l.clientWidth, l.clientHeight);
+  win::SetClientSize(hwnd_, l.clientWidth, l.clientHeight);
   InvalidateRect(hwnd_, nullptr, FALSE);
 }
 
@@ -536,24 +519,11 @@ void MainWindow::PopupMenu(int x, int y) {
     x = p.x;
     y = p.y;
   }
-  HMENU menu = CreatePopupMenu();
-  AppendMenuA(menu, MF_STRING | (settings_.OnTop ? MF_CHECKED : 0), kOnTop, "On Top");
-  AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
-  AppendMenuA(menu, MF_STRING, kSmall, "Small");
-  AppendMenuA(menu, MF_STRING, kMedium, "Medium");
-  AppendMenuA(menu, MF_STRING, kLarge, "Large");
+  win::PopupMenu menu(kMainMenu);
+  menu.Check(kOnTop, settings_.OnTop);
   const int checked = settings_.Small ? kSmall : settings_.Medium ? kMedium : settings_.Large ? kLarge : 0;
-  if (checked) CheckMenuRadioItem(menu, kSmall, kLarge, checked, MF_BYCOMMAND);
-  AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
-  AppendMenuA(menu, MF_STRING, kCopy, "Copy\tCtrl+Ins");
-  AppendMenuA(menu, MF_STRING, kPaste, "Paste\tShift+Ins");
-  AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
-  AppendMenuA(menu, MF_STRING, kOptions, "Options...");
-  AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
-  AppendMenuA(menu, MF_STRING, kHelp, "Help...");
-  AppendMenuA(menu, MF_STRING, kAbout, "About...");
-  TrackPopupMenu(menu, TPM_CENTERALIGN | TPM_RIGHTBUTTON, x, y, 0, hwnd_, nullptr);
-  DestroyMenu(menu);
+  if (checked) menu.CheckRadio(checked);
+  menu.Track(hwnd_, {x, y});
 }
 
 void MainWindow::Command(int id) {
@@ -579,7 +549,7 @@ void MainWindow::Command(int id) {
 }
 
 void MainWindow::ShowAbout() {
-  SetClientSize(hwnd_, 321, 233);
+  win::SetClientSize(hwnd_, 321, 233);
   calc_.face.ShowFaceKeys(false);
   aboutShown_ = true;
   SetTimer(hwnd_, kAboutTimer, 1000, nullptr);
@@ -609,11 +579,7 @@ void MainWindow::TrayNotify(UINT mouseMessage) {
   switch (mouseMessage) {
     case WM_MOUSEMOVE: {
       // The tip shows X whenever the pointer rests on the icon.
-      const std::string tip = "Nimbrel [" + calc_.display.FormatNumber(calc_.engine.X(), 'X') + "]";
-      if (tip != tray_.szTip) {
-        lstrcpynA(tray_.szTip, tip.c_str(), sizeof tray_.szTip);
-        Shell_NotifyIconA(NIM_MODIFY, &tray_);
-      }
+      tray_.SetTip("Nimbrel [" + calc_.display.FormatNumber(calc_.engine.X(), 'X') + "]");
       break;
     }
     case WM_LBUTTONDBLCLK:
@@ -623,13 +589,9 @@ void MainWindow::TrayNotify(UINT mouseMessage) {
       POINT p{};
       GetCursorPos(&p);
       SetForegroundWindow(hwnd_);
-      HMENU menu = CreatePopupMenu();
-      AppendMenuA(menu, MF_STRING, kRestore, "&Restore");
-      AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
-      AppendMenuA(menu, MF_STRING, kExit, "E&xit");
-      SetMenuDefaultItem(menu, kRestore, FALSE);
-      TrackPopupMenu(menu, TPM_CENTERALIGN | TPM_RIGHTBUTTON, p.x, p.y, 0, hwnd_, nullptr);
-      DestroyMenu(menu);
+      win::PopupMenu menu(kTrayMenu);
+      menu.SetDefault(kRestore);
+      menu.Track(hwnd_, p);
       break;
     }
     default:

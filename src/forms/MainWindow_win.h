@@ -17,12 +17,14 @@
 #include "settings/Settings.h"
 #include "win/DisplayTypeface_win.h"
 #include "win/Gdi.h"
+#include "win/TrayIcon_win.h"
+#include "win/Window_win.h"
 
 namespace nimbrel {
 
 inline constexpr const char* kWindowClass = "TfrmNimbrel";
 
-class MainWindow : public Platform {
+class MainWindow : public win::Window, public Platform {
  public:
   explicit MainWindow(HINSTANCE instance);
   ~MainWindow() override;
@@ -32,7 +34,6 @@ class MainWindow : public Platform {
   // Creates the window, loads the settings and shows it. Throws
   // RegistryError when a stored value is damaged.
   void Create();
-  HWND handle() const { return hwnd_; }
 
   // ---- Platform
   void Beep() override;
@@ -56,8 +57,8 @@ class MainWindow : public Platform {
   std::string GetClipboardText() override;
 
  private:
-  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-  LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+  void OnException(const char* what) override;
 
   void Paint(HDC dc);
   void PaintKey(HDC dc, int index);
@@ -78,7 +79,6 @@ class MainWindow : public Platform {
   void Save();
 
   HINSTANCE instance_;
-  HWND hwnd_ = nullptr;
   Calculator calc_{*this};
   WindowSettings settings_;
   std::vector<ModeButton> buttons_;
@@ -96,7 +96,7 @@ class MainWindow : public Platform {
   win::Font aboutTitleFont_, aboutTextFont_;
   bool exiting_ = false;     // the next close request ends the program
   bool saved_ = false;       // the settings are written once, at the end
-  NOTIFYICONDATAA tray_{};
+  win::TrayIcon tray_;
 };
 
 }  // namespace nimbrel

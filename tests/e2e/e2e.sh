@@ -105,13 +105,15 @@ check "settings written at exit: Large" "$(stored Large)" "0x1"
 check "settings written at exit: X" "$(stored Stack0)" "0000000000000000"
 check "settings written at exit: Y" "$(stored Stack1)" "0000000000001C40"
 
-# The stack and the place survive a restart.
-"$WINE" reg add 'HKCU\Software\Quarvel\Nimbrel' /v Left /t REG_DWORD /d 100 /f >/dev/null 2>&1
-"$WINE" reg add 'HKCU\Software\Quarvel\Nimbrel' /v Top /t REG_DWORD /d 80 /f >/dev/null 2>&1
+# The stack, the place and the options survive a restart (the place and two
+# decimals set as another session would have left them).
+for value in Left:100 Top:80 Decs:2; do
+  "$WINE" reg add 'HKCU\Software\Quarvel\Nimbrel' /v "${value%:*}" /t REG_DWORD /d "${value#*:}" /f >/dev/null 2>&1
+done
 start
 check "the window is where it was left" "$(origin)" "$((${FIRST%,*} + 100)),$((${FIRST#*,} + 80))"
 xdotool key Down
-check "Y came back, and is X after a drop" "$(copied)" "7.0000"
+check "Y came back, and is X after a drop, with two decimals" "$(copied)" "7.00"
 
 # A second start says so and leaves the first one alone.
 "$WINE" "$EXE" >/dev/null 2>&1 &
@@ -124,7 +126,7 @@ BOX=$(xdotool search --name '^Quarvel Calculator$' | grep -vx "$W" | head -1)
 for _ in $(seq 100); do kill -0 "$SECOND" 2>/dev/null || break; sleep 0.1; done
 check "the second start ends" "$(kill -0 "$SECOND" 2>/dev/null && echo running || echo ended)" "ended"
 activate
-check "the first one is unchanged" "$(copied)" "7.0000"
+check "the first one is unchanged" "$(copied)" "7.00"
 # The size cycle: shift and the minus key make the window one size smaller.
 size() { xwininfo -id "$W" | awk '/Width:/ { w = $2 } /Height:/ { h = $2 } END { print w "x" h }'; }
 check "starts Large" "$(size)" "321x233"
@@ -134,6 +136,19 @@ for want in Medium:185x201 Small:185x57 Large:321x233; do
   check "size ${want%%:*}" "$(size)" "${want#*:}"
   import -display "$DISPLAY" -window root "$OUT/size-${want%%:*}.png"
 done
+# The right-click menu, worked from the keyboard: On Top, Small, Medium, Large.
+menu_choice() {  # HOW-MANY-DOWNS [SCREENSHOT]
+  xdotool mousemove --window "$W" 100 30 click 3
+  sleep 0.5
+  [ -n "${2:-}" ] && import -display "$DISPLAY" -window root "$OUT/$2"
+  for _ in $(seq "$1"); do xdotool key Down; done
+  xdotool key Return
+  sleep 0.5
+}
+menu_choice 3 menu.png
+check "Medium from the right-click menu" "$(size)" "185x201"
+menu_choice 4
+check "and Large" "$(size)" "321x233"
 # Shift and Enter: the About screen; its lines come one a second; a click ends it.
 xdotool key Num_Lock Return
 sleep 3.5
@@ -141,7 +156,7 @@ import -display "$DISPLAY" -window root "$OUT/about.png"
 xdotool mousemove --window "$W" 100 100 click 1
 sleep 0.5
 check "a click ends About" "$(size)" "321x233"
-check "and the face is back" "$(copied)" "7.0000"
+check "and the face is back" "$(copied)" "7.00"
 # The Shift key shows the second legends.
 xdotool mousemove --window "$W" 168 76 click 1
 sleep 0.3
@@ -156,16 +171,17 @@ tray_click 1 2
 for _ in $(seq 30); do [ "$(mapped)" = shown ] && break; sleep 0.1; done
 check "a double click on the tray icon shows it again" "$(mapped)" "shown"
 activate
-check "as it was" "$(copied)" "7.0000"
+check "as it was" "$(copied)" "7.00"
 close_request
 check "hidden again" "$(mapped)" "hidden"
 stop
 check "the place is saved from the hidden window" "$(stored Left),$(stored Top)" "0x64,0x50"
+check "and the options" "$(stored Decs)" "0x2"
 
 # The end of the session ends the calculator, and its settings are saved.
 start
 xdotool key 4 2 Return
-check "a new number" "$(copied)" "42.0000"
+check "a new number" "$(copied)" "42.00"
 "$WINE" wineboot --end-session >/dev/null 2>&1
 for _ in $(seq 100); do kill -0 "$APP" 2>/dev/null || break; sleep 0.1; done
 check "the session's end ends the program" "$(kill -0 "$APP" 2>/dev/null && echo running || echo ended)" "ended"

@@ -87,7 +87,9 @@ TEST(DisplayTypeface, TheBundledCopyIsTheFontDrawnWith) {
     EXPECT_GT(during.ascent, 8);
   }
   // Registered for this process only, and let go with the typeface.
-  if (!UnderWine()) EXPECT_FALSE(FontFamilyAvailable(kBundledDisplayFace));
+  if (!UnderWine()) {
+    EXPECT_FALSE(FontFamilyAvailable(kBundledDisplayFace));
+  }
 }
 
 TEST(DisplayTypeface, AnInstalledFamilyIsFoundByName) {

@@ -1,0 +1,66 @@
+#include "win/Window_win.h"
+
+#include <exception>
+
+namespace nimbrel::win {
+
+Window::~Window() {
+  if (hwnd_) {
+    // The object goes first: the window must not call into it any more.
+    SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
+    DestroyWindow(hwnd_);
+  }
+}
+
+HWND Window::CreateWindowOf(HINSTANCE instance, const WindowClass& windowClass, DWORD exStyle, DWORD style,
+                            const char* caption, int x, int y, int width, int height, HWND parent) {
+  WNDCLASSA known{};
+  if (!GetClassInfoA(instance, windowClass.name, &known)) {
+    WNDCLASSA wc{};
+    wc.style = windowClass.style;
+    wc.lpfnWndProc = Procedure;
+    wc.hInstance = instance;
+    wc.hIcon = windowClass.icon;
+    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    wc.lpszClassName = windowClass.name;
+    RegisterClassA(&wc);
+  }
+  return CreateWindowExA(exStyle, windowClass.name, caption, style, x, y, width, height, parent, nullptr, instance,
+                         this);
+}
+
+LRESULT CALLBACK Window::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    auto* self = static_cast<Window*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+    self->hwnd_ = hwnd;
+    SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+  }
+  auto* self = reinterpret_cast<Window*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+  if (!self) return DefWindowProcA(hwnd, message, wParam, lParam);
+  if (message == WM_NCDESTROY) {
+    SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+    self->hwnd_ = nullptr;
+    return DefWindowProcA(hwnd, message, wParam, lParam);
+  }
+  try {
+    return self->HandleMessage(message, wParam, lParam);
+  } catch (const std::exception& e) {
+    self->OnException(e.what());
+  } catch (...) {
+    self->OnException("Unexpected error");
+  }
+  return 0;
+}
+
+SIZE OuterSize(DWORD style, int clientWidth, int clientHeight) {
+  RECT r{0, 0, clientWidth, clientHeight};
+  AdjustWindowRect(&r, style, FALSE);
+  return {r.right - r.left, r.bottom - r.top};
+}
+
+void SetClientSize(HWND hwnd, int clientWidth, int clientHeight) {
+  const SIZE outer = OuterSize(static_cast<DWORD>(GetWindowLongA(hwnd, GWL_STYLE)), clientWidth, clientHeight);
+  SetWindowPos(hwnd, nullptr, 0, 0, outer.cx, outer.cy, SWP_NOMOVE | SWP_NOZORDER);
+}
+
+}  // namespace nimbrel::win
