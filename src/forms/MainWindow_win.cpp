@@ -2,7 +2,6 @@
 
 #include <mmsystem.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -79,14 +78,14 @@ constexpr win::MenuItem kTrayMenu[] = {
 
 // The About screen's three lines, each over its shadow.
 struct AboutLine {
-  int left, top;
+  int left, top, width, height;
   const char* text;
   bool title;
 };
 constexpr AboutLine kAboutLines[] = {
-    {80, 56, "Calculator 1.1", true},
-    {80, 88, "RPN Scientific", false},
-    {144, 120, "Nimbrel 2026", false},
+    {80, 56, 167, 21, "Calculator 1.1", true},
+    {80, 88, 180, 21, "RPN Scientific", false},
+    {144, 120, 116, 21, "Nimbrel 2026", false},
 };
 
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
@@ -107,10 +106,6 @@ std::string KeyResource(std::string_view name) {
 }  // namespace
 
 MainWindow::MainWindow(HINSTANCE instance) : instance_(instance), typeface_(instance) {
-  for (int i = 0; i < kFaceKeyCount; ++i) {
-    buttons_.emplace_back(calc_.face, i, [this, i] { calc_.Guarded([&] { calc_.ClickFaceKey(i); }); });
-    strips_[i].Reset(LoadBitmapA(instance, KeyResource(kFaceKeys[i].name).c_str()));
-  }
   face_.Reset(LoadBitmapA(instance, "FACE"));
   about_.Reset(LoadBitmapA(instance, "ABOUT"));
   aboutTitleFont_.Reset(CreateFontA(-19, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
@@ -123,10 +118,20 @@ MainWindow::MainWindow(HINSTANCE instance) : instance_(instance), typeface_(inst
   ReleaseDC(nullptr, screen);
   displayFont_.Reset(CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
                                  CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FIXED_PITCH | FF_MODERN, typeface_.face().c_str()));
+  for (int i = 0; i < kFaceKeyCount; ++i) {
+    keys_.push_back(std::make_unique<ModeButtonControl>(
+        calc_.face, i, [this, i] { calc_.Guarded([&] { calc_.ClickFaceKey(i); }); },
+        LoadBitmapA(instance, KeyResource(kFaceKeys[i].name).c_str())));
+  }
+  display_ = std::make_unique<StackWindowControl>(calc_.display, kFaceColour, displayFont_.get());
+  for (const AboutLine& line : kAboutLines) {
+    HFONT font = (line.title ? aboutTitleFont_ : aboutTextFont_).get();
+    aboutLabels_.push_back(std::make_unique<win::Label>(line.text, font, RGB(0, 0, 0)));        // the shadow
+    aboutLabels_.push_back(std::make_unique<win::Label>(line.text, font, RGB(255, 255, 255)));  // over it
+  }
   calc_.face.onChange = [this](int index) {
     if (!hwnd_) return;
-    const RECT r = KeyRect(index);
-    InvalidateRect(hwnd_, &r, FALSE);
+    keys_[index]->Invalidate();
     UpdateWindow(hwnd_);  // a key is drawn at once, not at the next idle moment
   };
 }
@@ -137,6 +142,7 @@ void MainWindow::Create() {
   const HICON icon = LoadIconA(instance_, "IDI_NIMBREL");
   const SIZE outer = win::OuterSize(kStyle, 321, 233);
   CreateWindowOf(instance_, {kWindowClass, icon}, 0, kStyle, kCaption, 0, 0, outer.cx, outer.cy);
+  AddControls();
 
   Win32Registry registry;
   WriteUninstallEntry(registry, ModulePath());
@@ -188,11 +194,11 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_MOUSEMOVE:
     case WM_LBUTTONUP:
     case WM_RBUTTONUP:
-      Mouse(message, static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)));
+      controls_.Mouse(message, static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)));
       if (message == WM_RBUTTONUP) break;  // the system turns it into WM_CONTEXTMENU
       return 0;
     case WM_CAPTURECHANGED:
-      captured_ = -1;
+      controls_.CaptureLost();
       return 0;
     case WM_CONTEXTMENU:
       if (!aboutShown_) PopupMenu(static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)));
@@ -240,15 +246,33 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 
 void MainWindow::OnException(const char* what) { ShowError(what); }
 
-// ---- painting
+// ---- the face: pictures, bevels, keys, display and the About lines
 
-RECT MainWindow::KeyRect(int index) const {
-  const FaceKey& k = kFaceKeys[index];
-  return {k.left, k.top, k.left + k.width, k.top + k.height};
-}
-
-RECT MainWindow::DisplayRect() const {
-  return {displayLeft_, kDisplayTop, displayLeft_ + kDisplayWidth, kDisplayTop + displayHeight_};
+void MainWindow::AddControls() {
+  // Back to front. The face picture is under everything; the About picture
+  // covers it while About shows, with its lines above.
+  facePicture_.SetBitmap(face_.get());
+  controls_.Add(facePicture_, {0, 0, 321, 233});
+  aboutPicture_.SetBitmap(about_.get());
+  aboutPicture_.SetVisible(false);
+  aboutPicture_.onClick = [this] { EndAbout(); };
+  controls_.Add(aboutPicture_, {0, 0, 321, 233});
+  controls_.Add(bevel1_, {144, 56, 144 + 169, 56 + 169});
+  controls_.Add(bevel2_, {8, 8, 8 + 129, 8 + 217});
+  for (int i = 0; i < kFaceKeyCount; ++i) {
+    const FaceKey& k = kFaceKeys[i];
+    controls_.Add(*keys_[i], {k.left, k.top, k.left + k.width, k.top + k.height});
+  }
+  controls_.Add(*display_, {144, kDisplayTop, 144 + kDisplayWidth, kDisplayTop + 41});
+  for (size_t i = 0; i < aboutLabels_.size(); ++i) {
+    const AboutLine& line = kAboutLines[i / 2];
+    const int shadow = i % 2 == 0 ? 2 : 0;  // the black copy lies 2 pixels right and down
+    win::Label& label = *aboutLabels_[i];
+    label.SetVisible(false);
+    label.onClick = [this] { EndAbout(); };
+    controls_.Add(label, {line.left + shadow, line.top + shadow, line.left + shadow + line.width,
+                          line.top + shadow + line.height});
+  }
 }
 
 void MainWindow::Paint(HDC dc) {
@@ -257,145 +281,10 @@ void MainWindow::Paint(HDC dc) {
   win::MemoryDC buffer(dc);
   win::Bitmap canvas(CreateCompatibleBitmap(dc, client.right, client.bottom));
   win::Selection selected(buffer.get(), canvas.get());
-  HDC out = buffer.get();
-
   win::Brush background(CreateSolidBrush(kFaceColour));
-  FillRect(out, &client, background.get());
-  if (aboutShown_) {
-    PaintAbout(out);
-  } else if (face_) {
-    win::MemoryDC picture(dc);
-    win::Selection pictureSelected(picture.get(), face_.get());
-    BitBlt(out, 0, 0, 321, 233, picture.get(), 0, 0, SRCCOPY);
-  }
-  if (calc_.face.Key(0).Visible) {
-    RECT bevel1{144, 56, 144 + 169, 56 + 169};
-    RECT bevel2{8, 8, 8 + 129, 8 + 217};
-    DrawEdge(out, &bevel1, BDR_SUNKENOUTER, BF_RECT);
-    DrawEdge(out, &bevel2, BDR_SUNKENOUTER, BF_RECT);
-    for (int i = 0; i < kFaceKeyCount; ++i) PaintKey(out, i);
-  }
-  if (!aboutShown_) PaintDisplay(out);
-  BitBlt(dc, 0, 0, client.right, client.bottom, out, 0, 0, SRCCOPY);
-}
-
-void MainWindow::PaintKey(HDC dc, int index) {
-  const FaceKey& key = kFaceKeys[index];
-  const FaceState::KeyState& state = calc_.face.Key(index);
-  if (!state.Visible || !strips_[index]) return;
-  BITMAP info{};
-  GetObjectA(strips_[index].get(), sizeof info, &info);
-  const FrameCopy copy = FrameRects(info.bmWidth, info.bmHeight, key.frames, state.CurrentGlyph, state.Down);
-  if (state.Down) {
-    // The pressed key's dark left and top edge.
-    win::Pen black(CreatePen(PS_SOLID, 1, RGB(0, 0, 0)));
-    win::Selection pen(dc, black.get());
-    MoveToEx(dc, key.left, key.top + key.height, nullptr);
-    LineTo(dc, key.left, key.top);
-    LineTo(dc, key.left + key.width, key.top);
-  }
-  win::MemoryDC strip(dc);
-  win::Selection selected(strip.get(), strips_[index].get());
-  BitBlt(dc, key.left + copy.dest.left, key.top + copy.dest.top, copy.dest.right - copy.dest.left,
-         copy.dest.bottom - copy.dest.top, strip.get(), copy.source.left, copy.source.top, SRCCOPY);
-}
-
-void MainWindow::PaintDisplay(HDC dc) {
-  const RECT r = DisplayRect();
-  const int w = r.right - r.left;
-  const int h = r.bottom - r.top;
-  // The sunken frame, then the blue-grey field.
-  win::Pen dark(CreatePen(PS_SOLID, 1, GetSysColor(COLOR_3DDKSHADOW)));
-  win::Pen light(CreatePen(PS_SOLID, 1, GetSysColor(COLOR_3DLIGHT)));
-  {
-    win::Selection pen(dc, dark.get());
-    MoveToEx(dc, r.left, r.top + h - 1, nullptr);
-    LineTo(dc, r.left, r.top);
-    LineTo(dc, r.left + w - 1, r.top);
-  }
-  {
-    win::Selection pen(dc, light.get());
-    LineTo(dc, r.left + w - 1, r.top + h - 1);
-    LineTo(dc, r.left, r.top + h - 1);
-  }
-  win::Brush field(CreateSolidBrush(kFaceColour));
-  const RECT inside{r.left + 1, r.top + 1, r.left + w - 1, r.top + h - 1};
-  FillRect(dc, &inside, field.get());
-
-  win::Selection font(dc, displayFont_.get());
-  SetBkMode(dc, TRANSPARENT);
-  SetTextColor(dc, RGB(255, 255, 255));
-  const std::vector<std::string> lines = calc_.display.Lines(StackWindow::LinesForHeight(h));
-  const int count = static_cast<int>(lines.size());
-  for (int j = 0; j < count; ++j) {  // lines come top first; X is the last
-    const std::string& text = lines[count - 1 - j];
-    TextOutA(dc, r.left + 5, r.top + h - kXLineRise - kLinePitch * j, text.c_str(), static_cast<int>(text.size()));
-  }
-}
-
-void MainWindow::PaintAbout(HDC dc) {
-  if (about_) {
-    win::MemoryDC picture(dc);
-    win::Selection selected(picture.get(), about_.get());
-    BitBlt(dc, 0, 0, 321, 233, picture.get(), 0, 0, SRCCOPY);
-  }
-  SetBkMode(dc, TRANSPARENT);
-  for (int i = 0; i < 3 && i < aboutTicks_; ++i) {
-    const AboutLine& line = kAboutLines[i];
-    win::Selection font(dc, (line.title ? aboutTitleFont_ : aboutTextFont_).get());
-    const int n = static_cast<int>(std::strlen(line.text));
-    SetTextColor(dc, RGB(0, 0, 0));
-    TextOutA(dc, line.left + 2, line.top + 2, line.text, n);
-    SetTextColor(dc, RGB(255, 255, 255));
-    TextOutA(dc, line.left, line.top, line.text, n);
-  }
-}
-
-// ---- the mouse on the face keys
-
-int MainWindow::KeyAt(int x, int y) const {
-  for (int i = 0; i < kFaceKeyCount; ++i) {
-    const RECT r = KeyRect(i);
-    if (calc_.face.Key(i).Visible && x >= r.left && x < r.right && y >= r.top && y < r.bottom) return i;
-  }
-  return -1;
-}
-
-void MainWindow::Mouse(UINT message, int x, int y) {
-  if (aboutShown_) {
-    if (message == WM_LBUTTONDOWN) EndAbout();  // a click on the About picture
-    return;
-  }
-  const int index = captured_ >= 0 ? captured_ : KeyAt(x, y);
-  if (index < 0) return;
-  const FaceKey& k = kFaceKeys[index];
-  const int kx = x - k.left;
-  const int ky = y - k.top;
-  switch (message) {
-    case WM_LBUTTONDOWN:
-      buttons_[index].MouseDown(MouseButton::Left, kx, ky);
-      captured_ = index;
-      SetCapture(hwnd_);
-      break;
-    case WM_RBUTTONDOWN:
-      buttons_[index].MouseDown(MouseButton::Right, kx, ky);
-      break;
-    case WM_MOUSEMOVE:
-      if (captured_ >= 0) buttons_[index].MouseMove(kx, ky);
-      break;
-    case WM_LBUTTONUP:
-    case WM_RBUTTONUP: {
-      const bool wasCaptured = captured_ >= 0 && message == WM_LBUTTONUP;
-      if (wasCaptured) {
-        captured_ = -1;
-        ReleaseCapture();
-      }
-      buttons_[index].MouseUp(message == WM_LBUTTONUP ? MouseButton::Left : MouseButton::Right, kx, ky);
-      break;
-    }
-    default:
-      break;
-  }
+  FillRect(buffer.get(), &client, background.get());
+  controls_.Paint(buffer.get());
+  BitBlt(dc, 0, 0, client.right, client.bottom, buffer.get(), 0, 0, SRCCOPY);
 }
 
 // ---- sizes
@@ -411,8 +300,9 @@ void MainWindow::ChooseSize(WindowSize size) {
   settings_.Large = size == WindowSize::Large;
   const Layout& l = LayoutOf(size);
   calc_.face.ShowFaceKeys(l.faceKeys);
-  displayLeft_ = l.displayLeft;
-  displayHeight_ = l.displayHeight;
+  bevel1_.SetVisible(l.faceKeys);
+  bevel2_.SetVisible(l.faceKeys);
+  display_->Place(hwnd_, {l.displayLeft, kDisplayTop, l.displayLeft + kDisplayWidth, kDisplayTop + l.displayHeight});
   win::SetClientSize(hwnd_, l.clientWidth, l.clientHeight);
   InvalidateRect(hwnd_, nullptr, FALSE);
 }
@@ -433,8 +323,7 @@ void MainWindow::ReportMathError(const std::string& text) {
 }
 
 void MainWindow::PaintStack() {
-  const RECT r = DisplayRect();
-  InvalidateRect(hwnd_, &r, FALSE);
+  display_->Invalidate();
   UpdateWindow(hwnd_);
 }
 
@@ -551,6 +440,12 @@ void MainWindow::Command(int id) {
 void MainWindow::ShowAbout() {
   win::SetClientSize(hwnd_, 321, 233);
   calc_.face.ShowFaceKeys(false);
+  bevel1_.SetVisible(false);
+  bevel2_.SetVisible(false);
+  facePicture_.SetVisible(false);
+  display_->SetVisible(false);
+  aboutPicture_.SetVisible(true);
+  ShowAboutLines();
   aboutShown_ = true;
   SetTimer(hwnd_, kAboutTimer, 1000, nullptr);
   InvalidateRect(hwnd_, nullptr, FALSE);
@@ -562,12 +457,23 @@ void MainWindow::AboutTick() {
   // every second until the picture is clicked.
   if (aboutTicks_++ == 2) KillTimer(hwnd_, kAboutTimer);
   PlaySoundFile();
-  InvalidateRect(hwnd_, nullptr, FALSE);
+  ShowAboutLines();
+}
+
+void MainWindow::ShowAboutLines() {
+  for (size_t i = 0; i < aboutLabels_.size(); ++i) {
+    aboutLabels_[i]->SetVisible(static_cast<int>(i / 2) < aboutTicks_);
+  }
+  InvalidateRect(hwnd_, nullptr, FALSE);  // a line's text may reach past its label's box
 }
 
 void MainWindow::EndAbout() {
   KillTimer(hwnd_, kAboutTimer);
   aboutShown_ = false;
+  aboutPicture_.SetVisible(false);
+  for (auto& label : aboutLabels_) label->SetVisible(false);
+  facePicture_.SetVisible(true);
+  display_->SetVisible(true);
   if (settings_.Small) ChooseSize(WindowSize::Small);
   if (settings_.Medium) ChooseSize(WindowSize::Medium);
   if (settings_.Large) ChooseSize(WindowSize::Large);

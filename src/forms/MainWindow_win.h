@@ -7,16 +7,17 @@
 #include <windows.h>
 #include <shellapi.h>
 
-#include <array>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "components/ModeButton.h"
+#include "components/ModeButton_win.h"
 #include "core/Calculator.h"
+#include "display/StackWindow_win.h"
 #include "settings/Settings.h"
 #include "win/DisplayTypeface_win.h"
 #include "win/Gdi.h"
+#include "win/GraphicControl_win.h"
 #include "win/TrayIcon_win.h"
 #include "win/Window_win.h"
 
@@ -60,20 +61,15 @@ class MainWindow : public win::Window, public Platform {
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
   void OnException(const char* what) override;
 
+  void AddControls();
   void Paint(HDC dc);
-  void PaintKey(HDC dc, int index);
-  void PaintDisplay(HDC dc);
-  RECT KeyRect(int index) const;
-  RECT DisplayRect() const;
-  int KeyAt(int x, int y) const;
-  void Mouse(UINT message, int x, int y);
   std::string ProgramFolder() const;
   void PlaySoundFile();
   void PopupMenu(int x, int y);
   void Command(int id);
   void AboutTick();
   void EndAbout();
-  void PaintAbout(HDC dc);
+  void ShowAboutLines();
   void TrayNotify(UINT mouseMessage);
   void Restore();
   void Save();
@@ -81,19 +77,21 @@ class MainWindow : public win::Window, public Platform {
   HINSTANCE instance_;
   Calculator calc_{*this};
   WindowSettings settings_;
-  std::vector<ModeButton> buttons_;
-  int captured_ = -1;  // the face key that holds the mouse capture
-  win::Bitmap face_;
-  std::array<win::Bitmap, kFaceKeyCount> strips_;
   win::DisplayTypeface typeface_;
   win::Font displayFont_;  // made from typeface_, so released before it
-  int displayLeft_ = 144;
-  int displayHeight_ = 41;
+  win::Font aboutTitleFont_, aboutTextFont_;
+  win::Bitmap face_, about_;
 
-  win::Bitmap about_;
+  // The face's controls, back to front (they use the fonts and bitmaps above).
+  win::GraphicControls controls_{hwnd_};
+  win::Picture facePicture_, aboutPicture_;
+  win::Bevel bevel1_, bevel2_;
+  std::vector<std::unique_ptr<ModeButtonControl>> keys_;
+  std::unique_ptr<StackWindowControl> display_;
+  std::vector<std::unique_ptr<win::Label>> aboutLabels_;  // each line's shadow, then the line
+
   bool aboutShown_ = false;  // the About screen is up
   int aboutTicks_ = 0;       // seconds of About so far; lines 1..3 show at 0..2
-  win::Font aboutTitleFont_, aboutTextFont_;
   bool exiting_ = false;     // the next close request ends the program
   bool saved_ = false;       // the settings are written once, at the end
   win::TrayIcon tray_;

@@ -1,0 +1,97 @@
+#include "win/GraphicControl_win.h"
+
+#include "win/Gdi.h"
+
+namespace nimbrel::win {
+
+void GraphicControl::Place(HWND parent, RECT bounds) {
+  Invalidate();
+  parent_ = parent;
+  bounds_ = bounds;
+  Invalidate();
+}
+
+void GraphicControl::SetVisible(bool visible) {
+  if (visible_ == visible) return;
+  visible_ = visible;
+  Invalidate();
+}
+
+void GraphicControl::Invalidate() const {
+  if (parent_) InvalidateRect(parent_, &bounds_, FALSE);
+}
+
+bool GraphicControl::MouseDown(UINT message, int, int) {
+  if (message == WM_LBUTTONDOWN && onClick) onClick();
+  return false;
+}
+
+void Picture::Paint(HDC dc) const {
+  if (!bitmap_) return;
+  MemoryDC picture(dc);
+  Selection selected(picture.get(), bitmap_);
+  BitBlt(dc, bounds_.left, bounds_.top, bounds_.right - bounds_.left, bounds_.bottom - bounds_.top, picture.get(), 0,
+         0, SRCCOPY);
+}
+
+void Bevel::Paint(HDC dc) const {
+  RECT r = bounds_;
+  DrawEdge(dc, &r, BDR_SUNKENOUTER, BF_RECT);
+}
+
+void Label::Paint(HDC dc) const {
+  Selection font(dc, font_);
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, colour_);
+  TextOutA(dc, bounds_.left, bounds_.top, text_.c_str(), static_cast<int>(text_.size()));
+}
+
+void GraphicControls::Add(GraphicControl& control, RECT bounds) {
+  control.Place(parent_, bounds);
+  controls_.push_back(&control);
+}
+
+void GraphicControls::Paint(HDC dc) const {
+  for (const GraphicControl* c : controls_) {
+    if (c->Visible()) c->Paint(dc);
+  }
+}
+
+GraphicControl* GraphicControls::At(int x, int y) const {
+  for (auto it = controls_.rbegin(); it != controls_.rend(); ++it) {
+    const RECT& r = (*it)->bounds();
+    if ((*it)->Visible() && x >= r.left && x < r.right && y >= r.top && y < r.bottom) return *it;
+  }
+  return nullptr;
+}
+
+void GraphicControls::Mouse(UINT message, int x, int y) {
+  GraphicControl* target = captured_ ? captured_ : At(x, y);
+  if (!target) return;
+  const int cx = x - target->bounds().left;
+  const int cy = y - target->bounds().top;
+  switch (message) {
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+      if (target->MouseDown(message, cx, cy) && !captured_) {
+        captured_ = target;
+        SetCapture(parent_);
+      }
+      break;
+    case WM_MOUSEMOVE:
+      if (captured_) captured_->MouseMove(cx, cy);
+      break;
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP:
+      if (captured_ && message == WM_LBUTTONUP) {
+        captured_ = nullptr;
+        ReleaseCapture();  // (WM_CAPTURECHANGED comes back to CaptureLost)
+      }
+      target->MouseUp(message, cx, cy);
+      break;
+    default:
+      break;
+  }
+}
+
+}  // namespace nimbrel::win
