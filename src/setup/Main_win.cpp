@@ -2,11 +2,11 @@
 // the argument "-u", its own uninstaller.
 #include <windows.h>
 
-#include <cstring>
+#include <exception>
 
+#include "core/CommandLine.h"
 #include "core/Engine.h"
 #include "forms/MainWindow_win.h"
-#include "settings/Registry.h"
 
 namespace {
 
@@ -16,12 +16,13 @@ constexpr const char* kCurrentlyRunning =
 
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR tail, int) {
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   using namespace nimbrel;
   const HWND running = FindWindowA(kWindowClass, kCaption);
 
-  // The tail must be exactly "-u": "-u " or "-U" start the calculator.
-  if (tail && std::strcmp(tail, "-u") == 0) {
+  // The tail is taken from the whole command line by our own rule rather
+  // than the runtime's, which may differ between runtimes.
+  if (IsUninstallRequest(CommandTail(GetCommandLineA()))) {
     if (running) {
       MessageBoxA(nullptr, kCurrentlyRunning, kCaption, MB_OK | MB_ICONERROR);
     } else {
@@ -42,8 +43,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR tail, int) {
   MainWindow window(instance);
   try {
     window.Create();
-  } catch (const RegistryError& e) {
-    // A damaged stored value ends the start before the window shows.
+  } catch (const std::exception& e) {
+    // A damaged stored value (or anything else that stops the window being
+    // made) ends the start before the window shows.
     MessageBoxA(nullptr, e.what(), kCaption, MB_OK | MB_ICONERROR);
     return 0;
   }

@@ -1,0 +1,25 @@
+#include "core/CommandLine.h"
+
+namespace nimbrel {
+
+namespace {
+
+bool Blank(char c) { return c == ' ' || c == '\t'; }
+
+}  // namespace
+
+std::string_view CommandTail(std::string_view line) {
+  size_t i = 0;
+  while (i < line.size() && Blank(line[i])) ++i;
+  if (i < line.size() && line[i] == '"') {
+    ++i;
+    while (i < line.size() && line[i] != '"') ++i;
+    if (i < line.size()) ++i;  // the closing quote
+  } else {
+    while (i < line.size() && !Blank(line[i])) ++i;
+  }
+  while (i < line.size() && Blank(line[i])) ++i;
+  return line.substr(i);
+}
+
+}  // namespace nimbrel

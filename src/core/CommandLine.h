@@ -1,0 +1,18 @@
+// What the program is asked to do by its command line.
+#pragma once
+
+#include <string_view>
+
+namespace nimbrel {
+
+// The text after the program's name on a full command line: blanks and tabs
+// skipped; a name in double quotes runs to the closing quote (which is
+// skipped too), otherwise to the next blank or tab; the blanks and tabs
+// after it skipped. The rest, trailing blanks included, is the tail.
+std::string_view CommandTail(std::string_view commandLine);
+
+// The uninstaller is asked for by a tail of exactly "-u": "-u ", "-U" and
+// "/u" start the calculator.
+inline bool IsUninstallRequest(std::string_view tail) { return tail == "-u"; }
+
+}  // namespace nimbrel
