@@ -149,6 +149,7 @@ menu_choice 3 menu.png
 check "Medium from the right-click menu" "$(size)" "185x201"
 menu_choice 4
 check "and Large" "$(size)" "321x233"
+menu_choice 1   # On Top, checked at the next look
 # Shift and Enter: the About screen; its lines come one a second; a click ends it.
 xdotool key Num_Lock Return
 sleep 3.5
@@ -177,6 +178,7 @@ check "hidden again" "$(mapped)" "hidden"
 stop
 check "the place is saved from the hidden window" "$(stored Left),$(stored Top)" "0x64,0x50"
 check "and the options" "$(stored Decs)" "0x2"
+check "On Top from the menu" "$(stored OnTop)" "0x1"
 
 # The end of the session ends the calculator, and its settings are saved.
 start
