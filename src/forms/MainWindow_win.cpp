@@ -6,6 +6,8 @@
 #include <cstring>
 
 #include "core/KeyCodes.h"
+#include "core/MemoryWindow.h"
+#include "forms/MemoryForm_win.h"
 #include "display/StackWindow.h"
 #include "settings/Win32Registry.h"
 #include "win/FirstPaintProbe.h"
@@ -108,6 +110,7 @@ std::string KeyResource(std::string_view name) {
 MainWindow::MainWindow(HINSTANCE instance) : instance_(instance), typeface_(instance) {
   face_.Reset(LoadBitmapA(instance, "FACE"));
   about_.Reset(LoadBitmapA(instance, "ABOUT"));
+  memorySlot_.Reset(LoadBitmapA(instance, "MEMSLOT"));
   aboutTitleFont_.Reset(CreateFontA(-19, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
                                     CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY, VARIABLE_PITCH, "Copperplate Gothic Bold"));
   aboutTextFont_.Reset(CreateFontA(-19, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
@@ -340,10 +343,14 @@ void MainWindow::OpenHelp(const std::string& topic) {
   ShellExecuteA(hwnd_, "open", url.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
-// The options dialog and the memory window are not built yet: their
-// commands do nothing for now.
+// The options dialog is not built yet: its command does nothing for now.
 void MainWindow::ShowOptions() {}
-void MainWindow::ShowMemoryWindow(MemoryMode) {}
+
+void MainWindow::ShowMemoryWindow(MemoryMode mode) {
+  MemoryWindow logic(mode, calc_.engine, calc_.display.entry);
+  MemoryForm form(instance_, logic, calc_.display, memorySlot_.get());
+  form.RunModal(hwnd_);
+}
 
 void MainWindow::ToggleOnTop() {
   settings_.OnTop = !settings_.OnTop;

@@ -80,7 +80,7 @@ class MainWindow : public win::Window, public Platform {
   win::DisplayTypeface typeface_;
   win::Font displayFont_;  // made from typeface_, so released before it
   win::Font aboutTitleFont_, aboutTextFont_;
-  win::Bitmap face_, about_;
+  win::Bitmap face_, about_, memorySlot_;
 
   // The face's controls, back to front (they use the fonts and bitmaps above).
   win::GraphicControls controls_{hwnd_};

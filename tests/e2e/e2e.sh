@@ -180,15 +180,44 @@ check "the place is saved from the hidden window" "$(stored Left),$(stored Top)"
 check "and the options" "$(stored Decs)" "0x2"
 check "On Top from the menu" "$(stored OnTop)" "0x1"
 
-# The end of the session ends the calculator, and its settings are saved.
+# Store and Recall: the memory slots window, and a letter for one-key recall.
+memory_window() {  # MODE: the memory window of that mode, once it shows
+  local m
+  m=$(timeout 10 xdotool search --sync --name "^Memory Slots \\[$1\\]\$" | head -1)
+  for _ in $(seq 50); do xwininfo -id "$m" 2>/dev/null | grep -q IsViewable && break; sleep 0.1; done
+  sleep 0.3
+  echo "$m"
+}
+memory_closed() {  # whether the memory window has gone (a hide may take Wine two seconds here)
+  for _ in $(seq 50); do xwininfo -id "$1" 2>/dev/null | grep -q IsViewable || { echo closed; return; }; sleep 0.1; done
+  echo open
+}
 start
-xdotool key 4 2 Return
-check "a new number" "$(copied)" "42.00"
+xdotool key 4 2 Left   # Store while 42 is being typed
+MEM=$(memory_window STORE)
+check "Store opens the memory window" "$([ -n "$MEM" ] && echo open)" "open"
+xdotool key 3 k   # slot 3, and the letter K for it
+sleep 0.3
+import -display "$DISPLAY" -window root "$OUT/memory-store.png"
+xdotool key Return
+check "Enter stores and closes" "$(memory_closed "$MEM")" "closed"
+xdotool key 1 Return k
+check "the letter K recalls slot 3" "$(copied)" "42.00"
+xdotool key Right
+MEM=$(memory_window RECALL)
+check "Recall opens it too" "$([ -n "$MEM" ] && echo open)" "open"
+import -display "$DISPLAY" -window root "$OUT/memory-recall.png"
+xdotool key Escape
+check "Escape closes it" "$(memory_closed "$MEM")" "closed"
+check "and changes nothing" "$(copied)" "42.00"
+
+# The end of the session ends the calculator, and its settings are saved.
 "$WINE" wineboot --end-session >/dev/null 2>&1
 for _ in $(seq 100); do kill -0 "$APP" 2>/dev/null || break; sleep 0.1; done
 check "the session's end ends the program" "$(kill -0 "$APP" 2>/dev/null && echo running || echo ended)" "ended"
 APP=
 check "and X is saved" "$(stored Stack0)" "0000000000004540"
+check "with the memory slot" "$(stored MValue3),$(stored MKey3)" "0000000000004540,0x4b"
 
 # A damaged stored value stops the start with its message: a message box,
 # not the calculator.
