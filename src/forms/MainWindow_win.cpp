@@ -7,7 +7,9 @@
 
 #include "core/KeyCodes.h"
 #include "core/MemoryWindow.h"
+#include "INCLUDE/QuarvelMisc_win.h"
 #include "forms/MemoryForm_win.h"
+#include "forms/OptionsForm_win.h"
 #include "display/StackWindow.h"
 #include "settings/Win32Registry.h"
 #include "win/FirstPaintProbe.h"
@@ -111,6 +113,7 @@ MainWindow::MainWindow(HINSTANCE instance) : instance_(instance), typeface_(inst
   face_.Reset(LoadBitmapA(instance, "FACE"));
   about_.Reset(LoadBitmapA(instance, "ABOUT"));
   memorySlot_.Reset(LoadBitmapA(instance, "MEMSLOT"));
+  options_.Reset(LoadBitmapA(instance, "OPTIONS"));
   aboutTitleFont_.Reset(CreateFontA(-19, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
                                     CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY, VARIABLE_PITCH, "Copperplate Gothic Bold"));
   aboutTextFont_.Reset(CreateFontA(-19, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
@@ -343,8 +346,32 @@ void MainWindow::OpenHelp(const std::string& topic) {
   ShellExecuteA(hwnd_, "open", url.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
-// The options dialog is not built yet: its command does nothing for now.
-void MainWindow::ShowOptions() {}
+void MainWindow::ShowOptions() {
+  // A topmost main window would cover its own dialog.
+  const bool onTop = settings_.OnTop;
+  if (onTop) SetTopmost(false);
+  const std::optional<OptionsDraft> draft =
+      RunOptionsDialog(instance_, hwnd_, DraftFrom(calc_.display.options, settings_), options_.get());
+  if (onTop) SetTopmost(true);
+  if (draft) {
+    try {
+      ApplyOptions(*draft, calc_.display.options, calc_.display.entry, settings_, *this);
+    } catch (const ConversionError& e) {
+      calc_.AppExceptions(e.what());  // the steps before the bad field stay applied
+    }
+  }
+  PaintStack();  // new display options show at once
+}
+
+void MainWindow::CreateStartupLink() { CreateLink(ModulePath(), kLinkFileName, kStartupFolder); }
+void MainWindow::DeleteStartupLink() { DeleteLink(hwnd_, kLinkFileName, kStartupFolder); }
+void MainWindow::ShowTrayIcon(bool shown) {
+  if (shown) {
+    tray_.Show();
+  } else {
+    tray_.Hide();
+  }
+}
 
 void MainWindow::ShowMemoryWindow(MemoryMode mode) {
   MemoryWindow logic(mode, calc_.engine, calc_.display.entry);

@@ -14,6 +14,7 @@
 #include "components/ModeButton_win.h"
 #include "core/Calculator.h"
 #include "display/StackWindow_win.h"
+#include "settings/OptionsDialog.h"
 #include "settings/Settings.h"
 #include "win/DisplayTypeface_win.h"
 #include "win/Gdi.h"
@@ -25,7 +26,7 @@ namespace nimbrel {
 
 inline constexpr const char* kWindowClass = "TfrmNimbrel";
 
-class MainWindow : public win::Window, public Platform {
+class MainWindow : public win::Window, public Platform, public OptionsEffects {
  public:
   explicit MainWindow(HINSTANCE instance);
   ~MainWindow() override;
@@ -57,6 +58,11 @@ class MainWindow : public win::Window, public Platform {
   void SetClipboardText(const std::string& text) override;
   std::string GetClipboardText() override;
 
+  // ---- what the options dialog's OK does at once
+  void CreateStartupLink() override;
+  void DeleteStartupLink() override;
+  void ShowTrayIcon(bool shown) override;
+
  private:
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
   void OnException(const char* what) override;
@@ -80,7 +86,7 @@ class MainWindow : public win::Window, public Platform {
   win::DisplayTypeface typeface_;
   win::Font displayFont_;  // made from typeface_, so released before it
   win::Font aboutTitleFont_, aboutTextFont_;
-  win::Bitmap face_, about_, memorySlot_;
+  win::Bitmap face_, about_, memorySlot_, options_;
 
   // The face's controls, back to front (they use the fonts and bitmaps above).
   win::GraphicControls controls_{hwnd_};

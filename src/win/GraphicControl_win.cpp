@@ -30,13 +30,22 @@ void Picture::Paint(HDC dc) const {
   if (!bitmap_) return;
   MemoryDC picture(dc);
   Selection selected(picture.get(), bitmap_);
-  BitBlt(dc, bounds_.left, bounds_.top, bounds_.right - bounds_.left, bounds_.bottom - bounds_.top, picture.get(), 0,
-         0, SRCCOPY);
+  const int w = bounds_.right - bounds_.left;
+  const int h = bounds_.bottom - bounds_.top;
+  if (stretch_) {
+    BITMAP info{};
+    GetObjectA(bitmap_, sizeof info, &info);
+    SetStretchBltMode(dc, HALFTONE);
+    SetBrushOrgEx(dc, 0, 0, nullptr);
+    StretchBlt(dc, bounds_.left, bounds_.top, w, h, picture.get(), 0, 0, info.bmWidth, info.bmHeight, SRCCOPY);
+  } else {
+    BitBlt(dc, bounds_.left, bounds_.top, w, h, picture.get(), 0, 0, SRCCOPY);
+  }
 }
 
 void Bevel::Paint(HDC dc) const {
   RECT r = bounds_;
-  DrawEdge(dc, &r, BDR_SUNKENOUTER, BF_RECT);
+  DrawEdge(dc, &r, edge_, BF_RECT);
 }
 
 void Label::Paint(HDC dc) const {

@@ -45,20 +45,29 @@ class GraphicControl {
   bool visible_ = true;
 };
 
-// A bitmap drawn at the control's top left corner (not owned).
+// A bitmap (not owned) drawn at the control's top left corner, or
+// stretched over the whole control.
 class Picture : public GraphicControl {
  public:
-  void SetBitmap(HBITMAP bitmap) { bitmap_ = bitmap; }
+  void SetBitmap(HBITMAP bitmap, bool stretch = false) {
+    bitmap_ = bitmap;
+    stretch_ = stretch;
+  }
   void Paint(HDC dc) const override;
 
  private:
   HBITMAP bitmap_ = nullptr;
+  bool stretch_ = false;
 };
 
-// A sunken one-pixel frame.
+// A frame of DrawEdge's kind: sunken by one pixel unless told otherwise.
 class Bevel : public GraphicControl {
  public:
+  explicit Bevel(UINT edge = BDR_SUNKENOUTER) : edge_(edge) {}
   void Paint(HDC dc) const override;
+
+ private:
+  UINT edge_;
 };
 
 // One line of text on a transparent background, in a font it doesn't own.

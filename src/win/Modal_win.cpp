@@ -2,11 +2,12 @@
 
 namespace nimbrel::win {
 
-void RunModal(HWND window, HWND owner, const std::function<bool()>& done) {
+void RunModal(HWND window, HWND owner, const std::function<bool()>& done, bool dialogKeys, HWND focus) {
   const bool ownerWasEnabled = owner && IsWindowEnabled(owner);
   if (ownerWasEnabled) EnableWindow(owner, FALSE);
   ShowWindow(window, SW_SHOW);
   UpdateWindow(window);
+  if (focus) SetFocus(focus);
   MSG msg;
   while (!done()) {
     const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
@@ -15,6 +16,7 @@ void RunModal(HWND window, HWND owner, const std::function<bool()>& done) {
       break;
     }
     if (got < 0) break;
+    if (dialogKeys && IsDialogMessageA(window, &msg)) continue;
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
   }

@@ -12,7 +12,11 @@ namespace nimbrel::win {
 // Shows `window`, disables `owner` and dispatches messages until `done()`
 // is true; then gives the owner its input and the activation back. The
 // caller destroys the window afterwards.
-void RunModal(HWND window, HWND owner, const std::function<bool()>& done);
+// With `dialogKeys`, Tab, the arrows, Enter and Escape work as in a dialog
+// box (Enter is IDOK, Escape IDCANCEL); `focus`, when given, has the focus
+// first.
+void RunModal(HWND window, HWND owner, const std::function<bool()>& done, bool dialogKeys = false,
+              HWND focus = nullptr);
 
 // Centres a window on the screen.
 void CentreOnScreen(HWND window);

@@ -219,6 +219,36 @@ APP=
 check "and X is saved" "$(stored Stack0)" "0000000000004540"
 check "with the memory slot" "$(stored MValue3),$(stored MKey3)" "0000000000004540,0x4b"
 
+# The options: hexadecimal and a start-up link at once; then without the
+# tray icon, and a close request ends the program.
+startup_link() {
+  find "$WINEPREFIX/drive_c/users" -path '*Start*Menu*' -name 'Quarvel Calculator.lnk' | grep -q . && echo present || echo absent
+}
+options() {  # CLICKS...: open the dialog, click at each x,y of its client area, then OK
+  xdotool key Num_Lock KP_Add
+  OPT=$(timeout 10 xdotool search --sync --name '^Options$' | head -1)
+  for _ in $(seq 50); do xwininfo -id "$OPT" 2>/dev/null | grep -q IsViewable && break; sleep 0.1; done
+  sleep 0.3
+  for at in "$@"; do xdotool mousemove --window "$OPT" "${at%,*}" "${at#*,}" click 1; sleep 0.1; done
+  [ -n "${SHOT:-}" ] && import -display "$DISPLAY" -window root "$OUT/$SHOT"
+  xdotool mousemove --window "$OPT" 328 20 click 1   # OK
+  check "OK closes the options" "$(memory_closed "$OPT")" "closed"
+  activate
+}
+start
+check "the stack as the session left it" "$(copied)" "42.00"
+SHOT=options.png options 30,66 261,104   # Hexidecimal, Launch at Start Up
+check "the display in hexadecimal at once" "$(copied)" "2A.00"
+check "the start-up link is made at once" "$(startup_link)" "present"
+SHOT= options 261,104 261,152   # neither Launch at Start Up nor the tray icon
+check "and deleted at once" "$(startup_link)" "absent"
+sleep 0.5
+xdotool key alt+F4
+for _ in $(seq 100); do kill -0 "$APP" 2>/dev/null || break; sleep 0.1; done
+check "without the tray icon a close request ends the program" "$(kill -0 "$APP" 2>/dev/null && echo running || echo ended)" "ended"
+APP=
+check "the options are saved" "$(stored Base),$(stored StartUp),$(stored TrayIcon)" "0x10,0x0,0x0"
+
 # A damaged stored value stops the start with its message: a message box,
 # not the calculator.
 "$WINE" reg add 'HKCU\Software\Quarvel\Nimbrel' /v Left /t REG_SZ /d abcd /f >/dev/null 2>&1
