@@ -72,6 +72,11 @@ bool MemoryRegistry::OpenKey(const std::string& path, bool canCreate) {
   return true;
 }
 
+bool MemoryRegistry::DeleteKey(const std::string& name) {
+  if (current_ == nullptr || access_[Index(root_)] != Access::Full) return false;
+  return current_->subkeys.erase(name) == 1;
+}
+
 bool MemoryRegistry::QueryInfo(const std::string& name, DataInfo& info) {
   if (current_ == nullptr) return false;
   const auto it = current_->values.find(name);

@@ -37,6 +37,7 @@ class MemoryRegistry : public Registry {
   void SetRootKey(RootKey root) override;
   RootKey GetRootKey() const override { return root_; }
   bool OpenKey(const std::string& path, bool canCreate) override;
+  bool DeleteKey(const std::string& name) override;
   void CloseKey() override { current_ = nullptr; }
   bool HasCurrentKey() const override { return current_ != nullptr; }
   bool QueryInfo(const std::string& name, DataInfo& info) override;

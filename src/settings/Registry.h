@@ -62,6 +62,11 @@ class Registry {
   // be opened or created; the current key is then unchanged.
   virtual bool OpenKey(const std::string& path, bool canCreate) = 0;
 
+  // Deletes the subkey `name` of the current key with everything below it.
+  // False when there is no current key, no such subkey, or it can't be
+  // deleted.
+  virtual bool DeleteKey(const std::string& name) = 0;
+
   // Closes the current key (nothing is flushed; the system writes lazily).
   virtual void CloseKey() = 0;
   virtual bool HasCurrentKey() const = 0;

@@ -93,6 +93,28 @@ bool Win32Registry::OpenKey(const std::string& path, bool canCreate) {
   return true;
 }
 
+namespace {
+
+// RegDeleteKey removes only keys without subkeys: the subkeys go first.
+bool DeleteTree(HKEY parent, const std::string& name) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(parent, name.c_str(), 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return false;
+  char child[256];
+  for (;;) {
+    DWORD length = sizeof child;
+    if (RegEnumKeyExA(key, 0, child, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+    if (!DeleteTree(key, child)) break;
+  }
+  RegCloseKey(key);
+  return RegDeleteKeyA(parent, name.c_str()) == ERROR_SUCCESS;
+}
+
+}  // namespace
+
+bool Win32Registry::DeleteKey(const std::string& name) {
+  return impl_->current.Get() != nullptr && !name.empty() && DeleteTree(impl_->current.Get(), name);
+}
+
 void Win32Registry::CloseKey() { impl_->current.Reset(); }
 
 bool Win32Registry::HasCurrentKey() const { return impl_->current.Get() != nullptr; }

@@ -28,6 +28,7 @@ class Win32Registry : public Registry {
   void SetRootKey(RootKey root) override;
   RootKey GetRootKey() const override;
   bool OpenKey(const std::string& path, bool canCreate) override;
+  bool DeleteKey(const std::string& name) override;
   void CloseKey() override;
   bool HasCurrentKey() const override;
   bool QueryInfo(const std::string& name, DataInfo& info) override;

@@ -7,6 +7,7 @@
 #include "core/CommandLine.h"
 #include "core/Engine.h"
 #include "forms/MainWindow_win.h"
+#include "setup/Uninstall_win.h"
 
 namespace {
 
@@ -26,7 +27,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     if (running) {
       MessageBoxA(nullptr, kCurrentlyRunning, kCaption, MB_OK | MB_ICONERROR);
     } else {
-      MessageBoxA(nullptr, "The uninstall mode is not available in this version yet.", kCaption, MB_OK);
+      char path[MAX_PATH] = {};
+      GetModuleFileNameA(nullptr, path, MAX_PATH);
+      RunUninstall(path);
     }
     return 0;
   }

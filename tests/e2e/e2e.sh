@@ -249,6 +249,77 @@ check "without the tray icon a close request ends the program" "$(kill -0 "$APP"
 APP=
 check "the options are saved" "$(stored Base),$(stored StartUp),$(stored TrayIcon)" "0x10,0x0,0x0"
 
+# Uninstalling: the program in a folder of its own, with its companion files,
+# links on the desktop and in the Startup folder.
+INSTALL="$WINEPREFIX/drive_c/Program Files/Quarvel"
+INSTALLED='C:\Program Files\Quarvel\Nimbrel.exe'
+PROFILE=$(find "$WINEPREFIX/drive_c/users" -maxdepth 1 -mindepth 1 ! -name Public | head -1)
+DESKTOP_LINK="$PROFILE/Desktop/Quarvel Calculator.lnk"
+STARTUP_DIR=$(find "$PROFILE" -type d -path '*Start*Menu*' -iname 'startup' | head -1)
+mkdir -p "$INSTALL" "$PROFILE/Desktop"
+cp "$EXE" "$(dirname "$EXE")"/{Sound.wav,Nimbrel.htm,readme.txt} "$INSTALL/"
+touch "$DESKTOP_LINK" "$STARTUP_DIR/Quarvel Calculator.lnk"
+box() {  # the message box captioned Quarvel Calculator that a start shows, once it shows
+  local b=
+  for _ in $(seq 100); do
+    for w in $(xdotool search --name '^Quarvel Calculator$' 2>/dev/null); do
+      [ "$w" != "${W:-}" ] && xwininfo -id "$w" | grep -q IsViewable && b=$w
+    done
+    [ -n "$b" ] && break
+    sleep 0.1
+  done
+  sleep 0.5
+  echo "$b"
+}
+answer() {  # BOX KEY
+  xdotool windowfocus --sync "$1" 2>/dev/null
+  xdotool key "$2"
+}
+ended() { for _ in $(seq 100); do kill -0 "$1" 2>/dev/null || break; sleep 0.1; done; kill -0 "$1" 2>/dev/null && echo running || echo ended; }
+installed() { [ -e "$INSTALL/Nimbrel.exe" ] && [ -e "$INSTALL/Sound.wav" ] && [ -e "$DESKTOP_LINK" ] && echo present || echo gone; }
+
+# While the calculator runs, "-u" refuses.
+EXE_SAVED=$EXE EXE=$INSTALLED
+start
+"$WINE" "$INSTALLED" -u >/dev/null 2>&1 &
+U=$!
+B=$(box)
+check "-u while it runs shows a box" "$([ -n "$B" ] && echo shown)" "shown"
+[ -n "$B" ] && answer "$B" Return
+check "and ends" "$(ended "$U")" "ended"
+check "removing nothing" "$(installed)" "present"
+activate
+"$WINE" wineboot --end-session >/dev/null 2>&1
+check "the calculator ends with the session" "$(ended "$APP")" "ended"
+APP= W=
+EXE=$EXE_SAVED
+
+# No is the default answer, and then nothing goes.
+"$WINE" "$INSTALLED" -u >/dev/null 2>&1 &
+U=$!
+B=$(box)
+import -display "$DISPLAY" -window root "$OUT/uninstall-question.png"
+[ -n "$B" ] && answer "$B" Return
+B=$(box)
+check "Enter answers No: Uninstall Canceled" "$([ -n "$B" ] && echo shown)" "shown"
+[ -n "$B" ] && answer "$B" Return
+check "the uninstaller ends" "$(ended "$U")" "ended"
+check "having removed nothing" "$(installed),$(stored Decs)" "present,0x2"
+
+# Yes removes the keys, the links, the files, and at last the program and its folder.
+"$WINE" "$INSTALLED" -u >/dev/null 2>&1 &
+U=$!
+B=$(box)
+[ -n "$B" ] && answer "$B" y
+check "Yes: the uninstaller ends" "$(ended "$U")" "ended"
+for _ in $(seq 100); do [ -e "$INSTALL" ] || break; sleep 0.1; done
+check "the program and its folder are gone" "$([ -e "$INSTALL" ] && echo present || echo gone)" "gone"
+check "the links are gone" "$([ -e "$DESKTOP_LINK" ] || [ -e "$STARTUP_DIR/Quarvel Calculator.lnk" ] && echo present || echo gone)" "gone"
+check "the settings key is gone, its parent stays" \
+  "$("$WINE" reg query 'HKCU\Software\Quarvel\Nimbrel' >/dev/null 2>&1 && echo present || echo gone),$("$WINE" reg query 'HKCU\Software' 2>/dev/null | tr -d '\r' | grep -c 'Software\\Quarvel$')" "gone,1"
+check "the uninstall entry is gone" \
+  "$("$WINE" reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Nimbrel' >/dev/null 2>&1 && echo present || echo gone)" "gone"
+
 # A damaged stored value stops the start with its message: a message box,
 # not the calculator.
 "$WINE" reg add 'HKCU\Software\Quarvel\Nimbrel' /v Left /t REG_SZ /d abcd /f >/dev/null 2>&1
