@@ -188,6 +188,20 @@ TEST_F(RegistryWin, OpensKeysRelativeToTheCurrentOne) {
   EXPECT_TRUE(registry.OpenKey("Software\\Microsoft", false));
 }
 
+TEST_F(RegistryWin, DeletesAKeyWithEverythingBelowIt) {
+  ASSERT_TRUE(registry.OpenKey("Software\\Quarvel\\Nimbrel\\A\\B", true));
+  registry.WriteInteger("Deep", 1);
+  ASSERT_TRUE(registry.OpenKey("\\Software\\Quarvel\\Nimbrel\\C", true));
+  ASSERT_TRUE(registry.OpenKey("\\Software\\Quarvel\\Other", true));
+  ASSERT_TRUE(registry.OpenKey("\\Software\\Quarvel", false));
+  EXPECT_TRUE(registry.DeleteKey("Nimbrel"));
+  EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kUserRoot + "\\Software\\Quarvel\\Nimbrel"));
+  EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, kUserRoot + "\\Software\\Quarvel\\Other"));
+  EXPECT_FALSE(registry.DeleteKey("Nimbrel"));  // nothing left to delete
+  registry.CloseKey();
+  EXPECT_FALSE(registry.DeleteKey("Software"));  // no current key
+}
+
 TEST_F(RegistryWin, WritersStoreTheirTypeAndBytes) {
   ASSERT_TRUE(registry.OpenKey("K", true));
   registry.WriteInteger("Int", -2);
