@@ -119,10 +119,7 @@ MainWindow::MainWindow(HINSTANCE instance) : instance_(instance), typeface_(inst
   aboutTextFont_.Reset(CreateFontA(-19, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
                                    CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY, VARIABLE_PITCH, "Times New Roman"));
   // The display's font: OCR-A, 12 points.
-  HDC screen = GetDC(nullptr);
-  const int height = -MulDiv(12, GetDeviceCaps(screen, LOGPIXELSY), 72);
-  ReleaseDC(nullptr, screen);
-  displayFont_.Reset(CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+  displayFont_.Reset(CreateFontA(win::FontHeight(12), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
                                  CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FIXED_PITCH | FF_MODERN, typeface_.face().c_str()));
   for (int i = 0; i < kFaceKeyCount; ++i) {
     keys_.push_back(std::make_unique<ModeButtonControl>(

@@ -107,10 +107,7 @@ void AMemorySlot::Paint(HDC dc) const {
 
 MemoryForm::MemoryForm(HINSTANCE instance, MemoryWindow& logic, const StackWindow& display, HBITMAP glyph)
     : instance_(instance), logic_(logic), display_(display), glyph_(glyph) {
-  HDC screen = GetDC(nullptr);
-  const int height = -MulDiv(12, GetDeviceCaps(screen, LOGPIXELSY), 72);
-  ReleaseDC(nullptr, screen);
-  font_.Reset(CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+  font_.Reset(CreateFontA(win::FontHeight(12), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
                           CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, "Tahoma"));
   for (int n = 1; n <= kMemorySlots; ++n) slots_[n - 1] = std::make_unique<AMemorySlot>(*this, n);
 }

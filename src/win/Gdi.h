@@ -34,6 +34,15 @@ class GdiObject {
   H handle_ = nullptr;
 };
 
+// The CreateFont height of a font of `points` on the screen (negative: the
+// character height without the internal leading).
+inline int FontHeight(int points) {
+  HDC screen = GetDC(nullptr);
+  const int height = -MulDiv(points, GetDeviceCaps(screen, LOGPIXELSY), 72);
+  ReleaseDC(nullptr, screen);
+  return height;
+}
+
 using Bitmap = GdiObject<HBITMAP>;
 using Font = GdiObject<HFONT>;
 using Pen = GdiObject<HPEN>;

@@ -41,8 +41,7 @@ bool UnderWine() { return GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_ge
 // unless asked otherwise.
 Selected Select(const std::string& face, int points = 12) {
   HDC screen = GetDC(nullptr);
-  const int height = -MulDiv(points, GetDeviceCaps(screen, LOGPIXELSY), 72);
-  nimbrel::win::Font font(CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET,
+  nimbrel::win::Font font(CreateFontA(nimbrel::win::FontHeight(points), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET,
                                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                                       FIXED_PITCH | FF_MODERN, face.c_str()));
   Selected out;
