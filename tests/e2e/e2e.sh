@@ -278,9 +278,20 @@ answer() {  # BOX KEY
 ended() { for _ in $(seq 100); do kill -0 "$1" 2>/dev/null || break; sleep 0.1; done; kill -0 "$1" 2>/dev/null && echo running || echo ended; }
 installed() { [ -e "$INSTALL/Nimbrel.exe" ] && [ -e "$INSTALL/Sound.wav" ] && [ -e "$DESKTOP_LINK" ] && echo present || echo gone; }
 
-# While the calculator runs, "-u" refuses.
-EXE_SAVED=$EXE EXE=$INSTALLED
-start
+# Launch Hidden: no window at the start, only the tray icon, whose double
+# click shows it. While it runs, "-u" refuses.
+for value in Hidden:1 TrayIcon:1; do
+  "$WINE" reg add 'HKCU\Software\Quarvel\Nimbrel' /v "${value%:*}" /t REG_DWORD /d "${value#*:}" /f >/dev/null 2>&1
+done
+"$WINE" "$INSTALLED" >/dev/null 2>&1 &
+APP=$!
+W=$(timeout 30 xdotool search --sync --name '^Quarvel Calculator$' | head -1)
+sleep 2
+check "Launch Hidden starts without a window" "$(mapped)" "hidden"
+tray_click 1 2
+for _ in $(seq 30); do [ "$(mapped)" = shown ] && break; sleep 0.1; done
+check "the tray icon's double click shows it" "$(mapped)" "shown"
+activate
 "$WINE" "$INSTALLED" -u >/dev/null 2>&1 &
 U=$!
 B=$(box)
@@ -292,7 +303,6 @@ activate
 "$WINE" wineboot --end-session >/dev/null 2>&1
 check "the calculator ends with the session" "$(ended "$APP")" "ended"
 APP= W=
-EXE=$EXE_SAVED
 
 # No is the default answer, and then nothing goes.
 "$WINE" "$INSTALLED" -u >/dev/null 2>&1 &
