@@ -210,6 +210,12 @@ import -display "$DISPLAY" -window root "$OUT/memory-recall.png"
 xdotool key Escape
 check "Escape closes it" "$(memory_closed "$MEM")" "closed"
 check "and changes nothing" "$(copied)" "42.00"
+xdotool mousemove --window "$W" 32 204 click 1   # the STO key
+MEM=$(memory_window STORE)
+check "a click on STO opens it to store" "$([ -n "$MEM" ] && echo open)" "open"
+xdotool key Escape
+check "Escape again" "$(memory_closed "$MEM")" "closed"
+activate
 
 # The end of the session ends the calculator, and its settings are saved.
 "$WINE" wineboot --end-session >/dev/null 2>&1
