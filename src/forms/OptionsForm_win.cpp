@@ -97,7 +97,7 @@ class OptionsForm : public win::Window {
     const DWORD child = WS_CHILD | WS_VISIBLE;
     switch (c.kind) {
       case Kind::RadioGroup: {
-        Control("BUTTON", c.caption, child | BS_GROUPBOX, c.left, c.top, c.width, c.height, c.id, 0);
+        Control("BUTTON", c.caption, child | BS_GROUPBOX | WS_GROUP, c.left, c.top, c.width, c.height, c.id, 0);
         const int n = ItemCount(c);
         const int step = (c.height - 20) / n;
         for (int i = 0; i < n; ++i) {
