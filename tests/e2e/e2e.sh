@@ -46,10 +46,16 @@ start() {
   for _ in $(seq 100); do [ "$(mapped)" = shown ] && break; sleep 0.1; done
   activate
 }
-copied() {  # X as Copy puts it on the clipboard
+copied() {  # X as Copy puts it on the clipboard (waited for: a marker goes first)
+  printf '(nothing copied)' | xclip -i -selection clipboard
   xdotool key ctrl+Insert
-  sleep 0.3
-  xclip -o -selection clipboard
+  local text='(nothing copied)'
+  for _ in $(seq 30); do
+    text=$(xclip -o -selection clipboard 2>/dev/null)
+    [ "$text" != '(nothing copied)' ] && break
+    sleep 0.1
+  done
+  echo "$text"
 }
 tray_menu_exit() {  # Exit from the tray icon's menu: Restore, a line, Exit
   tray_click 3  # (raised first: it shares the screen's corner with the calculator)
