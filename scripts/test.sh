@@ -10,15 +10,18 @@ quiet() { "$@" >/dev/null 2>&1 || { echo "failed: $*" >&2; "$@"; exit 1; }; }
 # A build shows its compiler's complaints, and only those.
 build() { cmake --build "$1" -j"$JOBS" 2>&1 | { grep -E 'error|warning' || true; }; }
 
-echo "== native build"
+# Each stage's heading says how long the whole run has taken so far.
+stage() { echo "== $* (at ${SECONDS}s)"; }
+stage "native build"
 quiet cmake -S . -B build/native -DCMAKE_BUILD_TYPE=RelWithDebInfo
 build build/native
 ctest --test-dir build/native --output-on-failure -j"$JOBS"
 
-echo "== Windows build (i686, the release target)"
+stage "Windows build (i686, the release target)"
 quiet cmake -S . -B build/win32 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake
 build build/win32
 
+stage "the Windows build Wine runs here, and its prefix"
 . scripts/wine-env.sh
 nimbrel_wine_env "$ROOT" "$JOBS"
 # The Windows tests make real windows: they get a virtual display of their own.
@@ -30,16 +33,16 @@ for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 wineserver -p60 2>/dev/null || true   # (already running is fine)
 trap 'wineserver -k 2>/dev/null || true; kill "$XVFB" 2>/dev/null || true' EXIT
 
-echo "== Windows tests under Wine ($ARCH)"
+stage "Windows tests under Wine ($ARCH)"
 ctest --test-dir "$WINBUILD" --output-on-failure
 
-echo "== nimbrel-cli.exe under Wine"
+stage "nimbrel-cli.exe under Wine"
 tests/cli/cli_test.sh scripts/wine-run "$WINBUILD/nimbrel-cli.exe"
 
-echo "== Nimbrel.exe end to end under Wine (screenshots in build/screenshots)"
+stage "Nimbrel.exe end to end under Wine (screenshots in build/screenshots)"
 tests/e2e/e2e.sh "$WINBUILD/Nimbrel.exe" "$NIMBREL_WINEPREFIX" "$WINE" build/screenshots
 
-echo "== native and Windows results compared bit for bit"
+stage "native and Windows results compared bit for bit"
 build/native/core_fingerprint > build/fingerprint-native.txt
 scripts/wine-run "$WINBUILD/core_fingerprint.exe" | tr -d '\r' > build/fingerprint-windows.txt
 if cmp -s build/fingerprint-native.txt build/fingerprint-windows.txt; then
@@ -49,3 +52,4 @@ else
   echo "native and Windows results differ" >&2
   exit 1
 fi
+echo "== done in ${SECONDS}s"
