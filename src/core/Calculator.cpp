@@ -69,7 +69,7 @@ void Calculator::DispatchKey(uint16_t& key) {
   } else if (key == vk::Add && !on) {
     calc(opAdd);
   } else if (key == vk::Add) {
-    platform_.ShowOptions();
+    OptionsClick();
     release = true;
   } else if (key == vk::Subtract && !on) {
     calc(opSubtract);
@@ -157,13 +157,23 @@ void Calculator::StepWindowSize() {
   else if (platform_.SizeChecked(Size::Large)) platform_.ChooseSize(Size::Medium);
 }
 
-void Calculator::OpenMemoryWindow(Platform::MemoryMode mode, std::string_view faceKey) {
-  // A topmost main window would cover its own modal window.
+void Calculator::OutOfTopmostBand(const std::function<void()>& showModal) {
   const bool onTop = platform_.OnTopChecked();
   if (onTop) platform_.SetTopmost(false);
-  platform_.ShowMemoryWindow(mode);
-  face.ReleaseNamed(faceKey);
+  showModal();
   if (onTop) platform_.SetTopmost(true);
+}
+
+void Calculator::OpenMemoryWindow(Platform::MemoryMode mode, std::string_view faceKey) {
+  OutOfTopmostBand([&] {
+    platform_.ShowMemoryWindow(mode);
+    face.ReleaseNamed(faceKey);
+  });
+  platform_.PaintStack();
+}
+
+void Calculator::OptionsClick() {
+  OutOfTopmostBand([&] { platform_.ShowOptions(); });
   platform_.PaintStack();
 }
 

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "core/Engine.h"
@@ -57,6 +58,11 @@ class Calculator {
     }
   }
 
+  // The Options command (the menu item and the shifted + key): the dialog
+  // with the main window out of the topmost band, then the display repainted
+  // under whatever options it left.
+  void OptionsClick();
+
   // Bring the keyboard's Num Lock / Scroll Lock toggle to the wanted state.
   void SetNumLock(bool on);
   void SetScrollLock(bool on);
@@ -69,6 +75,9 @@ class Calculator {
   void ToggleShift();
   void StepWindowSize();
   void OpenMemoryWindow(Platform::MemoryMode mode, std::string_view faceKey);
+  // Runs a modal window of the platform's; a topmost main window would cover
+  // it, so it leaves the topmost band meanwhile.
+  void OutOfTopmostBand(const std::function<void()>& showModal);
   // Recalls every slot bound to `key`, in slot order; false if none is.
   bool RecallSlots(uint16_t key);
 

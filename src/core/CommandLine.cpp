@@ -22,4 +22,9 @@ std::string_view CommandTail(std::string_view line) {
   return line.substr(i);
 }
 
+std::string ProgramFolder(const std::string& exePath) {
+  const size_t cut = exePath.find_last_of('\\');
+  return cut == std::string::npos ? std::string() : exePath.substr(0, cut);
+}
+
 }  // namespace nimbrel

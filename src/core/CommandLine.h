@@ -1,6 +1,7 @@
 // What the program is asked to do by its command line.
 #pragma once
 
+#include <string>
 #include <string_view>
 
 namespace nimbrel {
@@ -14,5 +15,9 @@ std::string_view CommandTail(std::string_view commandLine);
 // The uninstaller is asked for by a tail of exactly "-u": "-u ", "-U" and
 // "/u" start the calculator.
 inline bool IsUninstallRequest(std::string_view tail) { return tail == "-u"; }
+
+// The program folder of an executable path: up to its last backslash, never
+// ending in one ("" for a bare file name).
+std::string ProgramFolder(const std::string& exePath);
 
 }  // namespace nimbrel

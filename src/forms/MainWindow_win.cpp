@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "core/CommandLine.h"
 #include "core/KeyCodes.h"
 #include "core/MemoryWindow.h"
 #include "INCLUDE/QuarvelMisc_win.h"
@@ -14,6 +15,7 @@
 #include "settings/Win32Registry.h"
 #include "win/FirstPaintProbe.h"
 #include "win/Menu_win.h"
+#include "win/Module_win.h"
 
 namespace nimbrel {
 
@@ -94,13 +96,6 @@ constexpr AboutLine kAboutLines[] = {
 
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 
-// The running program's full path.
-std::string ModulePath() {
-  char path[MAX_PATH] = {};
-  GetModuleFileNameA(nullptr, path, MAX_PATH);
-  return path;
-}
-
 std::string KeyResource(std::string_view name) {
   std::string id = "KEY_";
   for (char c : name) id += static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
@@ -148,7 +143,7 @@ void MainWindow::Create() {
   AddControls();
 
   Win32Registry registry;
-  WriteUninstallEntry(registry, ModulePath());
+  WriteUninstallEntry(registry, win::ModulePath());
   LoadSettings(registry, calc_.engine, calc_.display.options, settings_);
 
   SetWindowPos(hwnd_, nullptr, settings_.Left, settings_.Top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
@@ -204,7 +199,7 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       controls_.CaptureLost();
       return 0;
     case WM_CONTEXTMENU:
-      if (!aboutShown_) PopupMenu(static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)));
+      if (!aboutPicture_.Visible()) PopupMenu(static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)));
       return 0;
     case WM_COMMAND:
       Command(LOWORD(wParam));
@@ -320,7 +315,7 @@ void MainWindow::ShowMessage(const std::string& caption, const std::string& text
 }
 
 void MainWindow::ReportMathError(const std::string& text) {
-  const std::string path = ModulePath();
+  const std::string path = win::ModulePath();
   const std::string name = path.substr(path.find_last_of("\\/") + 1);  // npos + 1 is 0
   MessageBoxA(nullptr, text.c_str(), name.c_str(), MB_OK | MB_ICONSTOP | MB_TASKMODAL);
 }
@@ -330,37 +325,28 @@ void MainWindow::PaintStack() {
   UpdateWindow(hwnd_);
 }
 
-std::string MainWindow::ProgramFolder() const {
-  const std::string path = ModulePath();
-  return path.substr(0, path.find_last_of('\\'));
-}
-
 void MainWindow::OpenHelp(const std::string& topic) {
   // The help is a page beside the program, opened by the shell at the
   // topic's anchor (a file URL keeps the "#Contents" part).
-  std::string url = "file:///" + ProgramFolder() + "/Nimbrel.htm#" + topic;
+  std::string url = "file:///" + ProgramFolder(win::ModulePath()) + "/Nimbrel.htm#" + topic;
   std::replace(url.begin(), url.end(), '\\', '/');
   ShellExecuteA(hwnd_, "open", url.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
+// The dialog itself; Calculator::OptionsClick handles the topmost band and
+// the repaint around it.
 void MainWindow::ShowOptions() {
-  // A topmost main window would cover its own dialog.
-  const bool onTop = settings_.OnTop;
-  if (onTop) SetTopmost(false);
   const std::optional<OptionsDraft> draft =
       RunOptionsDialog(instance_, hwnd_, DraftFrom(calc_.display.options, settings_), options_.get());
-  if (onTop) SetTopmost(true);
-  if (draft) {
-    try {
-      ApplyOptions(*draft, calc_.display.options, calc_.display.entry, settings_, *this);
-    } catch (const ConversionError& e) {
-      calc_.AppExceptions(e.what());  // the steps before the bad field stay applied
-    }
+  if (!draft) return;
+  try {
+    ApplyOptions(*draft, calc_.display.options, calc_.display.entry, settings_, *this);
+  } catch (const ConversionError& e) {
+    calc_.AppExceptions(e.what());  // the steps before the bad field stay applied
   }
-  PaintStack();  // new display options show at once
 }
 
-void MainWindow::CreateStartupLink() { CreateLink(ModulePath(), kLinkFileName, kStartupFolder); }
+void MainWindow::CreateStartupLink() { CreateLink(win::ModulePath(), kLinkFileName, kStartupFolder); }
 void MainWindow::DeleteStartupLink() { DeleteLink(hwnd_, kLinkFileName, kStartupFolder); }
 void MainWindow::ShowTrayIcon(bool shown) {
   if (shown) {
@@ -428,7 +414,7 @@ std::string MainWindow::GetClipboardText() {
 
 void MainWindow::PlaySoundFile() {
   // A missing file stays silent.
-  const std::string wave = ProgramFolder() + "\\Sound.wav";
+  const std::string wave = ProgramFolder(win::ModulePath()) + "\\Sound.wav";
   sndPlaySoundA(wave.c_str(), SND_ASYNC | SND_NODEFAULT);
 }
 
@@ -455,7 +441,7 @@ void MainWindow::Command(int id) {
       case kLarge: ChooseSize(WindowSize::Large); break;
       case kCopy: calc_.CutClick(); break;
       case kPaste: calc_.PasteClick(); break;
-      case kOptions: ShowOptions(); break;
+      case kOptions: calc_.OptionsClick(); break;
       case kHelp: OpenHelp("Contents"); break;
       case kAbout: ShowAbout(); break;
       case kRestore: Restore(); break;
@@ -477,7 +463,6 @@ void MainWindow::ShowAbout() {
   display_->SetVisible(false);
   aboutPicture_.SetVisible(true);
   ShowAboutLines();
-  aboutShown_ = true;
   SetTimer(hwnd_, kAboutTimer, 1000, nullptr);
   InvalidateRect(hwnd_, nullptr, FALSE);
 }
@@ -500,7 +485,6 @@ void MainWindow::ShowAboutLines() {
 
 void MainWindow::EndAbout() {
   KillTimer(hwnd_, kAboutTimer);
-  aboutShown_ = false;
   aboutPicture_.SetVisible(false);
   for (auto& label : aboutLabels_) label->SetVisible(false);
   facePicture_.SetVisible(true);

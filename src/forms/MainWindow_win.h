@@ -69,7 +69,6 @@ class MainWindow : public win::Window, public Platform, public OptionsEffects {
 
   void AddControls();
   void Paint(HDC dc);
-  std::string ProgramFolder() const;
   void PlaySoundFile();
   void PopupMenu(int x, int y);
   void Command(int id);
@@ -96,8 +95,7 @@ class MainWindow : public win::Window, public Platform, public OptionsEffects {
   std::unique_ptr<StackWindowControl> display_;
   std::vector<std::unique_ptr<win::Label>> aboutLabels_;  // each line's shadow, then the line
 
-  bool aboutShown_ = false;  // the About screen is up
-  int aboutTicks_ = 0;       // seconds of About so far; lines 1..3 show at 0..2
+  int aboutTicks_ = 0;  // seconds of About so far; lines 1..3 show at 0..2 (About is up while aboutPicture_ shows)
   bool exiting_ = false;     // the next close request ends the program
   bool saved_ = false;       // the settings are written once, at the end
   win::TrayIcon tray_;

@@ -1,5 +1,6 @@
 #include "settings/Uninstall.h"
 
+#include "core/CommandLine.h"
 #include "settings/Settings.h"
 
 namespace nimbrel {
@@ -18,11 +19,6 @@ void DeleteKeyPath(Registry& registry, RootKey root, const std::string& path) {
 }
 
 }  // namespace
-
-std::string ProgramFolder(const std::string& exePath) {
-  const size_t cut = exePath.find_last_of('\\');
-  return cut == std::string::npos ? std::string() : exePath.substr(0, cut);
-}
 
 void Uninstall(Registry& registry, UninstallShell& shell, const std::string& exePath) {
   if (!shell.ConfirmUninstall()) {

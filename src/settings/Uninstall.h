@@ -30,9 +30,6 @@ inline constexpr const char* kCompanionFiles[] = {
     "\\Nimbrel.hlp", "\\Nimbrel.GID", "\\Sound.wav", "\\readme.txt", "\\Nimbrel.htm",
 };
 
-// The program folder of an executable path: up to its last backslash.
-std::string ProgramFolder(const std::string& exePath);
-
 // Asks, then removes the uninstall entry (from HKEY_LOCAL_MACHINE and from
 // HKEY_CURRENT_USER, where it is written when the machine's key is closed to
 // the user), the settings key (its parent Software\Quarvel stays), both

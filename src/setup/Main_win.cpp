@@ -8,6 +8,7 @@
 #include "core/Engine.h"
 #include "forms/MainWindow_win.h"
 #include "setup/Uninstall_win.h"
+#include "win/Module_win.h"
 
 namespace {
 
@@ -27,9 +28,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     if (running) {
       MessageBoxA(nullptr, kCurrentlyRunning, kCaption, MB_OK | MB_ICONERROR);
     } else {
-      char path[MAX_PATH] = {};
-      GetModuleFileNameA(nullptr, path, MAX_PATH);
-      RunUninstall(path);
+      RunUninstall(win::ModulePath());
     }
     return 0;
   }

@@ -3,14 +3,13 @@
 #include <windows.h>
 
 #include "INCLUDE/QuarvelMisc_win.h"
+#include "core/Engine.h"
 #include "settings/Uninstall.h"
 #include "settings/Win32Registry.h"
 
 namespace nimbrel {
 
 namespace {
-
-constexpr const char* kCaption = "Quarvel Calculator";
 
 class WindowsUninstallShell : public UninstallShell {
  public:

@@ -65,9 +65,35 @@ tray_menu_exit() {  # Exit from the tray icon's menu: Restore, a line, Exit
 }
 stop() {  # end the program from the tray and wait for it
   tray_menu_exit
-  for _ in $(seq 100); do kill -0 "$APP" 2>/dev/null || break; sleep 0.1; done
-  check "Exit from the tray menu ends the program" "$(kill -0 "$APP" 2>/dev/null && echo running || echo ended)" "ended"
+  check "Exit from the tray menu ends the program" "$(ended "$APP")" "ended"
   APP=
+}
+ended() {  # PID: "ended" once the process has gone (waited for), else "running"
+  for _ in $(seq 100); do kill -0 "$1" 2>/dev/null || break; sleep 0.1; done
+  kill -0 "$1" 2>/dev/null && echo running || echo ended
+}
+window_shown() {  # NAME-PATTERN: the window of that name, once it shows
+  local w
+  w=$(timeout 10 xdotool search --sync --name "$1" | head -1)
+  for _ in $(seq 50); do xwininfo -id "$w" 2>/dev/null | grep -q IsViewable && break; sleep 0.1; done
+  sleep 0.3
+  echo "$w"
+}
+window_closed() {  # WINDOW: whether it has gone (a hide may take Wine two seconds here)
+  for _ in $(seq 50); do xwininfo -id "$1" 2>/dev/null | grep -q IsViewable || { echo closed; return; }; sleep 0.1; done
+  echo open
+}
+box() {  # the shown window captioned Quarvel Calculator other than the calculator $W: a message box
+  local b=
+  for _ in $(seq 100); do
+    for w in $(xdotool search --name '^Quarvel Calculator$' 2>/dev/null); do
+      [ "$w" != "${W:-}" ] && xwininfo -id "$w" | grep -q IsViewable && b=$w
+    done
+    [ -n "$b" ] && break
+    sleep 0.1
+  done
+  sleep 0.5
+  echo "$b"
 }
 origin() {  # where the window's client area sits on the screen
   xwininfo -id "$W" | awk '/Absolute upper-left X/ { x = $4 } /Absolute upper-left Y/ { y = $4 } END { print x "," y }'
@@ -129,8 +155,7 @@ check "a second start shows a message" "$(xdotool search --name '^Quarvel Calcul
 import -display "$DISPLAY" -window root "$OUT/second-start.png"
 BOX=$(xdotool search --name '^Quarvel Calculator$' | grep -vx "$W" | head -1)
 [ -n "$BOX" ] && xdotool windowfocus --sync "$BOX" key Return 2>/dev/null
-for _ in $(seq 100); do kill -0 "$SECOND" 2>/dev/null || break; sleep 0.1; done
-check "the second start ends" "$(kill -0 "$SECOND" 2>/dev/null && echo running || echo ended)" "ended"
+check "the second start ends" "$(ended "$SECOND")" "ended"
 activate
 check "the first one is unchanged" "$(copied)" "7.00"
 # The size cycle: shift and the minus key make the window one size smaller.
@@ -187,17 +212,7 @@ check "and the options" "$(stored Decs)" "0x2"
 check "On Top from the menu" "$(stored OnTop)" "0x1"
 
 # Store and Recall: the memory slots window, and a letter for one-key recall.
-memory_window() {  # MODE: the memory window of that mode, once it shows
-  local m
-  m=$(timeout 10 xdotool search --sync --name "^Memory Slots \\[$1\\]\$" | head -1)
-  for _ in $(seq 50); do xwininfo -id "$m" 2>/dev/null | grep -q IsViewable && break; sleep 0.1; done
-  sleep 0.3
-  echo "$m"
-}
-memory_closed() {  # whether the memory window has gone (a hide may take Wine two seconds here)
-  for _ in $(seq 50); do xwininfo -id "$1" 2>/dev/null | grep -q IsViewable || { echo closed; return; }; sleep 0.1; done
-  echo open
-}
+memory_window() { window_shown "^Memory Slots \\[$1\\]\$"; }  # MODE
 start
 xdotool key 4 2 Left   # Store while 42 is being typed
 MEM=$(memory_window STORE)
@@ -206,7 +221,7 @@ xdotool key 3 k   # slot 3, and the letter K for it
 sleep 0.3
 import -display "$DISPLAY" -window root "$OUT/memory-store.png"
 xdotool key Return
-check "Enter stores and closes" "$(memory_closed "$MEM")" "closed"
+check "Enter stores and closes" "$(window_closed "$MEM")" "closed"
 xdotool key 1 Return k
 check "the letter K recalls slot 3" "$(copied)" "42.00"
 xdotool key Right
@@ -214,19 +229,18 @@ MEM=$(memory_window RECALL)
 check "Recall opens it too" "$([ -n "$MEM" ] && echo open)" "open"
 import -display "$DISPLAY" -window root "$OUT/memory-recall.png"
 xdotool key Escape
-check "Escape closes it" "$(memory_closed "$MEM")" "closed"
+check "Escape closes it" "$(window_closed "$MEM")" "closed"
 check "and changes nothing" "$(copied)" "42.00"
 xdotool mousemove --window "$W" 32 204 click 1   # the STO key
 MEM=$(memory_window STORE)
 check "a click on STO opens it to store" "$([ -n "$MEM" ] && echo open)" "open"
 xdotool key Escape
-check "Escape again" "$(memory_closed "$MEM")" "closed"
+check "Escape again" "$(window_closed "$MEM")" "closed"
 activate
 
 # The end of the session ends the calculator, and its settings are saved.
 "$WINE" wineboot --end-session >/dev/null 2>&1
-for _ in $(seq 100); do kill -0 "$APP" 2>/dev/null || break; sleep 0.1; done
-check "the session's end ends the program" "$(kill -0 "$APP" 2>/dev/null && echo running || echo ended)" "ended"
+check "the session's end ends the program" "$(ended "$APP")" "ended"
 APP=
 check "and X is saved" "$(stored Stack0)" "0000000000004540"
 check "with the memory slot" "$(stored MValue3),$(stored MKey3)" "0000000000004540,0x4b"
@@ -238,13 +252,11 @@ startup_link() {
 }
 options() {  # CLICKS...: open the dialog, click at each x,y of its client area, then OK
   xdotool key Num_Lock KP_Add
-  OPT=$(timeout 10 xdotool search --sync --name '^Options$' | head -1)
-  for _ in $(seq 50); do xwininfo -id "$OPT" 2>/dev/null | grep -q IsViewable && break; sleep 0.1; done
-  sleep 0.3
+  OPT=$(window_shown '^Options$')
   for at in "$@"; do xdotool mousemove --window "$OPT" "${at%,*}" "${at#*,}" click 1; sleep 0.1; done
   [ -n "${SHOT:-}" ] && import -display "$DISPLAY" -window root "$OUT/$SHOT"
   xdotool mousemove --window "$OPT" 328 20 click 1   # OK
-  check "OK closes the options" "$(memory_closed "$OPT")" "closed"
+  check "OK closes the options" "$(window_closed "$OPT")" "closed"
   activate
 }
 start
@@ -256,8 +268,7 @@ SHOT= options 261,104 261,152   # neither Launch at Start Up nor the tray icon
 check "and deleted at once" "$(startup_link)" "absent"
 sleep 0.5
 xdotool key alt+F4
-for _ in $(seq 100); do kill -0 "$APP" 2>/dev/null || break; sleep 0.1; done
-check "without the tray icon a close request ends the program" "$(kill -0 "$APP" 2>/dev/null && echo running || echo ended)" "ended"
+check "without the tray icon a close request ends the program" "$(ended "$APP")" "ended"
 APP=
 check "the options are saved" "$(stored Base),$(stored StartUp),$(stored TrayIcon)" "0x10,0x0,0x0"
 
@@ -271,23 +282,10 @@ STARTUP_DIR=$(find "$PROFILE" -type d -path '*Start*Menu*' -iname 'startup' | he
 mkdir -p "$INSTALL" "$PROFILE/Desktop"
 cp "$EXE" "$(dirname "$EXE")"/{Sound.wav,Nimbrel.htm,readme.txt} "$INSTALL/"
 touch "$DESKTOP_LINK" "$STARTUP_DIR/Quarvel Calculator.lnk"
-box() {  # the message box captioned Quarvel Calculator that a start shows, once it shows
-  local b=
-  for _ in $(seq 100); do
-    for w in $(xdotool search --name '^Quarvel Calculator$' 2>/dev/null); do
-      [ "$w" != "${W:-}" ] && xwininfo -id "$w" | grep -q IsViewable && b=$w
-    done
-    [ -n "$b" ] && break
-    sleep 0.1
-  done
-  sleep 0.5
-  echo "$b"
-}
 answer() {  # BOX KEY
   xdotool windowfocus --sync "$1" 2>/dev/null
   xdotool key "$2"
 }
-ended() { for _ in $(seq 100); do kill -0 "$1" 2>/dev/null || break; sleep 0.1; done; kill -0 "$1" 2>/dev/null && echo running || echo ended; }
 installed() { [ -e "$INSTALL/Nimbrel.exe" ] && [ -e "$INSTALL/Sound.wav" ] && [ -e "$DESKTOP_LINK" ] && echo present || echo gone; }
 
 # Launch Hidden: no window at the start, only the tray icon, whose double
@@ -348,19 +346,11 @@ check "the uninstall entry is gone" \
 "$WINE" "$EXE" >/dev/null 2>&1 &
 APP=$!
 W=
-for _ in $(seq 100); do  # the window that is shown, whichever it is
-  for w in $(xdotool search --name '^Quarvel Calculator$' 2>/dev/null); do
-    xwininfo -id "$w" | grep -q IsViewable && W=$w
-  done
-  [ -n "$W" ] && break
-  sleep 0.1
-done
-sleep 0.5
+W=$(box)  # the window that is shown, whichever it is
 import -display "$DISPLAY" -window root "$OUT/damaged-registry.png"
 check "a damaged value shows a message box instead" "$([ -n "$W" ] && [ "$(size)" != 321x233 ] && echo box)" "box"
 [ -n "$W" ] && xdotool mousemove --window "$W" 5 5 click 1 key Return
-for _ in $(seq 100); do kill -0 "$APP" 2>/dev/null || break; sleep 0.1; done
-check "and the program ends" "$(kill -0 "$APP" 2>/dev/null && echo running || echo ended)" "ended"
+check "and the program ends" "$(ended "$APP")" "ended"
 APP=
 
 echo "$passed passed, $failed failed"

@@ -10,6 +10,7 @@ namespace {
 
 using nimbrel::CommandTail;
 using nimbrel::IsUninstallRequest;
+using nimbrel::ProgramFolder;
 
 struct TailCase {
   const char* line;
@@ -39,6 +40,12 @@ TEST(CommandLine, TheTailAndTheUninstallRequest) {
     EXPECT_EQ(std::string(CommandTail(c.line)), c.tail);
     EXPECT_EQ(IsUninstallRequest(CommandTail(c.line)), c.uninstall);
   }
+}
+
+TEST(ProgramFolder, IsThePathUpToItsLastBackslash) {
+  EXPECT_EQ(ProgramFolder("C:\\A\\B\\Nimbrel.exe"), "C:\\A\\B");
+  EXPECT_EQ(ProgramFolder("C:\\Nimbrel.exe"), "C:");
+  EXPECT_EQ(ProgramFolder("Nimbrel.exe"), "");
 }
 
 }  // namespace

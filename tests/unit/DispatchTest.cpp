@@ -230,6 +230,15 @@ TEST(Dispatch, MemoryWindowLeavesTheTopmostBandWhileOpen) {
   EXPECT_EQ(p.Take(), (Lines{"notopmost", "memory RECALL", "topmost"}));
 }
 
+TEST(Dispatch, OptionsLeaveTheTopmostBandWhileOpenAndRepaint) {
+  FakePlatform p;
+  Calculator c(p);
+  p.onTop = true;
+  c.OptionsClick();
+  EXPECT_EQ(p.Take(), (Lines{"notopmost", "options", "topmost"}));
+  EXPECT_EQ(p.paints, 1);
+}
+
 TEST(Dispatch, KeypadDigitIsRewrittenForTheCaller) {
   FakePlatform p;
   Calculator c(p);

@@ -100,11 +100,5 @@ TEST(SelfDeleteScript, RetriesTheExecutableThenRemovesTheFolderAndItself) {
   EXPECT_EQ(script.find('\0'), std::string::npos);
 }
 
-TEST(ProgramFolder, IsThePathUpToItsLastBackslash) {
-  EXPECT_EQ(ProgramFolder("C:\\A\\B\\Nimbrel.exe"), "C:\\A\\B");
-  EXPECT_EQ(ProgramFolder("C:\\Nimbrel.exe"), "C:");
-  EXPECT_EQ(ProgramFolder("Nimbrel.exe"), "");
-}
-
 }  // namespace
 }  // namespace nimbrel
