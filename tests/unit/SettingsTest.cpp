@@ -477,8 +477,9 @@ TEST_F(SettingsTest, NumbersAreSavedAsTheNearestDouble) {
     Extended x;
     double saved;
   } cases[] = {
-      {"1/3", one / three, 1.0 / 3.0},
-      {"-2/3", -2 * one / three, -2.0 / 3.0},
+      // Exact literals: 1.0 / 3.0 would be worked out in extended precision on x87.
+      {"1/3", one / three, 0x1.5555555555555p-2},
+      {"-2/3", -2 * one / three, -0x1.5555555555555p-1},
       {"half way, to even (down)", 1 + 0x1p-53L, 1.0},
       {"half way, to even (up)", 1 + 0x3p-53L, 1 + 0x1p-51},
       {"just above half way", 1 + 0x1p-53L + 0x1p-63L, 1 + 0x1p-52},
@@ -509,7 +510,9 @@ TEST_F(SettingsTest, AThirdComesBackAsTheDoubleNearestAThird) {
   Save(before);
   Homes after;
   Load(after);
-  const Extended nearestDouble = static_cast<Extended>(1.0 / 3.0);
+  // The double nearest 1/3 as an exact literal: 1.0 / 3.0 is worked out in
+  // extended precision where FLT_EVAL_METHOD is 2 (x87), giving the extended third.
+  const Extended nearestDouble = 0x1.5555555555555p-2L;
   EXPECT_EQ(after.engine.X(), nearestDouble);
   EXPECT_NE(after.engine.X(), third);
   EXPECT_EQ(after.engine.Memory[4].value, nearestDouble);
