@@ -627,6 +627,34 @@ TEST_F(SettingsTest, AValueThatCannotBeWrittenStopsSaving) {
   }
 }
 
+TEST_F(SettingsTest, AtTheSessionsEndEveryValueThatCanBeWrittenIs) {
+  MemoryRegistry reg;
+  FreshMachine(reg);
+  reg.FailWritesOf("Top");
+  reg.FailWritesOf("Stack3");
+  Homes h;
+  for (int level = 10; level >= 1; --level) h.engine.Push(level);  // X is 1, level 4 is 4
+  h.window.Left = 40;
+  std::vector<std::string> failed;
+  EXPECT_NO_THROW(failed = SaveSettingsAtSessionEnd(reg, h.engine, h.display, h.window));
+  EXPECT_EQ(failed, (std::vector<std::string>{"Top", "Stack3"}));
+  std::vector<std::string> rest = kSaveOrder;
+  std::erase(rest, "Top");
+  std::erase(rest, "Stack3");
+  EXPECT_EQ(reg.WrittenNames(), rest);
+  EXPECT_EQ(reg.Find(HKCU, kKey, "Left")->data, Dword(40));
+  EXPECT_EQ(reg.Find(HKCU, kKey, "Stack2")->data, Binary(3.0));
+  EXPECT_EQ(reg.Find(HKCU, kKey, "Stack4")->data, Binary(5.0));
+  EXPECT_FALSE(reg.HasCurrentKey());
+
+  // A key that can't be written at all: every value fails, nothing is thrown.
+  MemoryRegistry locked;
+  FreshMachine(locked);
+  locked.SetAccess(HKCU, MemoryRegistry::Access::ReadOnly);
+  Homes other;
+  EXPECT_EQ(SaveSettingsAtSessionEnd(locked, other.engine, other.display, other.window).size(), kSaveOrder.size());
+}
+
 TEST_F(SettingsTest, ASettingsKeyThatCannotBeWrittenFailsAtTheFirstValue) {
   const struct {
     const char* what;
@@ -745,6 +773,30 @@ TEST(UninstallEntry, ThePathIsQuoted) {
     FreshMachine(reg);
     ASSERT_EQ(WriteUninstallEntry(reg, c.exe), UninstallEntryPlace::LocalMachine);
     EXPECT_EQ(reg.Find(HKLM, kEntry, "UninstallString")->data, Text(c.command));
+  }
+}
+
+TEST(UninstallEntry, CarriesWhatTheListOfInstalledProgramsShows) {
+  for (const char* exe : {"C:\\Program Files\\Quarvel\\Nimbrel.exe", "\"C:\\Program Files\\Quarvel\\Nimbrel.exe\""}) {
+    SCOPED_TRACE(exe);
+    MemoryRegistry reg;
+    FreshMachine(reg);
+    ASSERT_EQ(WriteUninstallEntry(reg, exe, 1234), UninstallEntryPlace::LocalMachine);
+    const auto value = [&](const char* name) { return reg.Find(HKLM, kEntry, name); };
+    ASSERT_TRUE(value("DisplayVersion") && value("Publisher") && value("DisplayIcon") && value("EstimatedSize") &&
+                value("NoModify") && value("NoRepair"));
+    // The version the program's resources carry: 1.1 and a build number.
+    const std::string version(value("DisplayVersion")->data.begin(), value("DisplayVersion")->data.end() - 1);
+    EXPECT_EQ(value("DisplayVersion")->type, kRegSz);
+    EXPECT_EQ(version.rfind("1.1.", 0), 0u) << version;
+    EXPECT_EQ(version.find_first_not_of("0123456789", 4), std::string::npos) << version;
+    EXPECT_GT(version.size(), 4u);
+    EXPECT_EQ(value("Publisher")->data, Text("Quarvel"));
+    EXPECT_EQ(value("DisplayIcon")->data, Text("C:\\Program Files\\Quarvel\\Nimbrel.exe,0"));
+    EXPECT_EQ(value("EstimatedSize")->type, kRegDword);
+    EXPECT_EQ(value("EstimatedSize")->data, Dword(1234));
+    EXPECT_EQ(value("NoModify")->data, Dword(1));
+    EXPECT_EQ(value("NoRepair")->data, Dword(1));
   }
 }
 
