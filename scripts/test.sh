@@ -55,6 +55,14 @@ tests/cli/cli_test.sh scripts/wine-run "$WINBUILD/nimbrel-cli.exe"
 stage "Nimbrel.exe end to end under Wine (screenshots in build/screenshots)"
 tests/e2e/e2e.sh "$WINBUILD/Nimbrel.exe" "$NIMBREL_WINEPREFIX" "$WINE" build/screenshots
 
+# These two report every scenario, and a failure in one doesn't hide the
+# other's: the run fails at its end.
+scenarios_failed=
+stage "Nimbrel.exe in Wine's desktop mode: frames, taskbar, tray, stored places"
+tests/e2e/desktop.sh "$WINBUILD/Nimbrel.exe" "$NIMBREL_WINEPREFIX" "$WINE" build/screenshots || scenarios_failed+=" desktop"
+stage "Nimbrel.exe at 100, 150 and 200 %"
+tests/e2e/dpi.sh "$WINBUILD/Nimbrel.exe" "$NIMBREL_WINEPREFIX" "$WINE" build/screenshots || scenarios_failed+=" dpi"
+
 stage "native and Windows results compared bit for bit"
 build/native/core_fingerprint > build/fingerprint-native.txt
 scripts/wine-run "$WINBUILD/core_fingerprint.exe" | tr -d '\r' > build/fingerprint-windows.txt
@@ -63,6 +71,10 @@ if cmp -s build/fingerprint-native.txt build/fingerprint-windows.txt; then
 else
   diff build/fingerprint-native.txt build/fingerprint-windows.txt | head -20
   echo "native and Windows results differ" >&2
+  exit 1
+fi
+if [ -n "$scenarios_failed" ]; then
+  echo "end-to-end scenarios failed:$scenarios_failed (see above; screenshots in build/screenshots)" >&2
   exit 1
 fi
 echo "== done in ${SECONDS}s"

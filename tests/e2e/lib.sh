@@ -1,0 +1,264 @@
+# Shared by the end-to-end scripts that run Nimbrel.exe in independent
+# scenarios: each scenario gets a fresh copy of the ready Wine prefix (and so
+# its own wineserver), all of them one Xvfb display of the script's own.
+#
+#   . tests/e2e/lib.sh EXE READY-PREFIX WINE-LOADER OUT-FOLDER
+#   e2e_begin NAME DISPLAY-NUMBER
+#   scenario "what it shows" FUNCTION [ARGS]...
+#   e2e_end        (prints the totals; fails if a scenario failed)
+#
+# A failing check prints the scenario's name and keeps a screenshot of that
+# moment in OUT (failed-NAME-SCENARIO.png).
+set -u
+EXE=$(readlink -f "$1") READY=$(readlink -f "$2") WINE=$3 OUT=$4
+E2E_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+PROBE_EXE=${NIMBREL_E2E_PROBE:-$(dirname "$EXE")/e2e_probe.exe}
+FACETABLE=${NIMBREL_FACETABLE:-$E2E_ROOT/build/native/facetable}
+mkdir -p "$OUT"
+OUT=$(readlink -f "$OUT")
+T=$(mktemp -d)
+export HOME=$T/home WINEDEBUG=-all LANG=C.UTF-8
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+unset WINEPREFIX
+mkdir -p "$HOME"
+
+XVFB= APP= DESK=
+SCRIPT_NAME= SCENARIO= SCENARIO_SLUG=
+total_passed=0 total_failed=0 passed=0 failed=0
+failed_scenarios=()
+
+e2e_cleanup() {
+  [ -n "${WINEPREFIX:-}" ] && wineserver -k 2>/dev/null
+  [ -n "$XVFB" ] && kill "$XVFB" 2>/dev/null
+  rm -rf "$T"
+}
+trap e2e_cleanup EXIT
+
+# ---- the display, the face table
+
+e2e_begin() {  # NAME DISPLAY-NUMBER
+  SCRIPT_NAME=$1
+  export DISPLAY=:$2
+  [ -f "$EXE" ] || { echo "no program at $EXE" >&2; exit 1; }
+  [ -f "$PROBE_EXE" ] || { echo "no probe at $PROBE_EXE (the e2e_probe target)" >&2; exit 1; }
+  if [ ! -x "$FACETABLE" ]; then  # the native target, built here when it is missing
+    cmake -S "$E2E_ROOT" -B "$E2E_ROOT/build/native" >/dev/null &&
+      cmake --build "$E2E_ROOT/build/native" --target facetable >/dev/null || exit 1
+  fi
+  "$FACETABLE" | python3 -c '
+import json, sys
+for k in json.load(sys.stdin)["keys"]:
+    print(k["name"], k["left"], k["top"], k["width"], k["height"])' > "$T/keys" || exit 1
+  Xvfb "$DISPLAY" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+  XVFB=$!
+  for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && return; sleep 0.1; done
+  echo "Xvfb did not start on $DISPLAY" >&2
+  exit 1
+}
+
+# s DPI N: a design length at that DPI, by the rule of src/core/Scale.h.
+s() { echo $(($2 * (321 * $1 / 96) / 321)); }
+
+key_rect() {  # NAME: left top width height in design units, from the face table
+  awk -v n="$1" '$1 == n { print $2, $3, $4, $5; found = 1 } END { exit !found }' "$T/keys"
+}
+key_centre() {  # NAME DPI: the middle of the key's scaled rectangle, client coordinates
+  local r
+  r=$(key_rect "$1") || { echo "no key $1" >&2; return 1; }
+  set -- $r "$2"
+  echo "$(($(s "$5" "$1") + $(s "$5" "$3") / 2)) $(($(s "$5" "$2") + $(s "$5" "$4") / 2))"
+}
+
+# ---- scenarios and checks
+
+shot() {  # NAME: the whole screen into OUT/NAME.png
+  import -display "$DISPLAY" -window root "$OUT/$1.png" 2>/dev/null
+}
+
+check() {  # NAME GOT WANT
+  if [ "$2" = "$3" ]; then
+    passed=$((passed + 1))
+  else
+    failed=$((failed + 1))
+    printf 'FAIL [%s] %s: got [%s], want [%s]\n' "$SCENARIO" "$1" "$2" "$3"
+    [ "$failed" -eq 1 ] && shot "failed-$SCRIPT_NAME-$SCENARIO_SLUG"
+  fi
+}
+# A condition that stops the scenario when it fails: "need NAME GOT WANT || return".
+need() {
+  check "$@"
+  [ "$2" = "$3" ]
+}
+
+scenario() {  # TITLE FUNCTION [ARGS]...
+  SCENARIO=$1
+  SCENARIO_SLUG=$(printf '%s' "$1" | tr -c 'A-Za-z0-9' '-' | tr -s '-' | sed 's/-$//' | tr 'A-Z' 'a-z')
+  shift
+  passed=0 failed=0
+  rm -f "$OUT/failed-$SCRIPT_NAME-$SCENARIO_SLUG.png"
+  local began=$SECONDS
+  fresh_prefix
+  "$@"
+  end_prefix
+  total_passed=$((total_passed + passed)) total_failed=$((total_failed + failed))
+  if [ "$failed" -gt 0 ]; then
+    failed_scenarios+=("$SCENARIO")
+    echo "FAILED: $SCENARIO ($failed of $((passed + failed)) checks failed, $((SECONDS - began))s;" \
+         "screenshot: $OUT/failed-$SCRIPT_NAME-$SCENARIO_SLUG.png)"
+  else
+    echo "ok: $SCENARIO ($passed checks, $((SECONDS - began))s)"
+  fi
+}
+
+e2e_end() {
+  echo "$SCRIPT_NAME: $total_passed passed, $total_failed failed;" \
+       "$((${#failed_scenarios[@]})) scenario(s) failed in ${SECONDS}s"
+  local f
+  for f in "${failed_scenarios[@]}"; do echo "  failed: $f"; done
+  [ "$total_failed" -eq 0 ]
+}
+
+# ---- a Wine prefix per scenario
+
+fresh_prefix() {
+  export WINEPREFIX=$T/pfx
+  rm -rf "$WINEPREFIX"
+  cp -a "$READY" "$WINEPREFIX"
+  APP= DESK=
+  wineserver -p60
+  # Wine's background processes start with the server's first program and
+  # inherit its output: started here, they hold /dev/null, and the $(...)
+  # around later Wine commands returns.
+  "$WINE" cmd /c exit >/dev/null 2>&1 </dev/null
+}
+
+end_prefix() {
+  wineserver -k 2>/dev/null
+  [ -n "$APP" ] && wait "$APP" 2>/dev/null
+  [ -n "$DESK" ] && wait "$DESK" 2>/dev/null
+  APP= DESK=
+  rm -rf "$WINEPREFIX"
+}
+
+# ---- the registry
+
+stored() {  # NAME: a value of the settings key, as reg query prints it
+  "$WINE" reg query 'HKCU\Software\Quarvel\Nimbrel' /v "$1" 2>/dev/null </dev/null |
+    tr -d '\r' | awk -v n="$1" '$1 == n { print $3 }'
+}
+signed() {  # 0xHEX of a REG_DWORD: the number it holds as a signed 32-bit value
+  [ -n "$1" ] || { echo "(none)"; return; }
+  local v=$(($1))
+  [ "$v" -gt 2147483647 ] && v=$((v - 4294967296))
+  echo "$v"
+}
+store_dword() {  # NAME VALUE (negative allowed): written before the program starts
+  local v=$2
+  [ "$v" -lt 0 ] && v=$((v + 4294967296))
+  "$WINE" reg add 'HKCU\Software\Quarvel\Nimbrel' /v "$1" /t REG_DWORD /d "$(printf '0x%x' "$v")" /f \
+    >/dev/null 2>&1 </dev/null
+}
+set_dpi() {  # DPI: the display's scale for programs started after this
+  "$WINE" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1 </dev/null
+}
+
+# ---- the probe: the calculator's window as Windows sees it (tests/e2e/probe)
+
+probe() {  # COMMAND...: its answers, one line each (in the desktop $DESKTOP_NAME when set)
+  "$WINE" "$PROBE_EXE" ${DESKTOP_NAME:+--desktop "$DESKTOP_NAME"} "$@" </dev/null 2>/dev/null | tr -d '\r'
+}
+probe_rect() {  # WHAT: "L T R B" of a probe answer (window, client, workarea, taskbar, menu)
+  probe "$1" | awk -v w="$1" '$1 == w && NF == 5 { print $2, $3, $4, $5 }'
+}
+probe_point() {  # COMMAND [ARG]: "X Y" of a probe answer (hit, trayicon)
+  probe "$@" | awk 'NF == 3 { print $2, $3 }'
+}
+inside() {  # "L T R B" "L T R B": whether the first rectangle lies within the second
+  set -- $1 $2
+  [ $# -eq 8 ] && [ "$1" -ge "$5" ] && [ "$2" -ge "$6" ] && [ "$3" -le "$7" ] && [ "$4" -le "$8" ] &&
+    echo inside || echo outside
+}
+
+# ---- the program in plain Xvfb mode (no desktop)
+
+start_plain() {  # starts Nimbrel.exe and waits for its window W to show
+  ( exec "$WINE" "$EXE" ) >/dev/null 2>&1 </dev/null &
+  APP=$!
+  W=$(timeout 30 xdotool search --sync --name '^Quarvel Calculator$' 2>/dev/null | head -1)
+  [ -n "$W" ] || return 1
+  for _ in $(seq 100); do [ "$(mapped "$W")" = shown ] && break; sleep 0.1; done
+  [ "$(mapped "$W")" = shown ]
+}
+mapped() {  # X-WINDOW: shown or hidden
+  xwininfo -id "$1" 2>/dev/null | grep -q 'IsViewable' && echo shown || echo hidden
+}
+x_size() {  # X-WINDOW: WIDTHxHEIGHT (in this mode, the client area)
+  xwininfo -id "$1" | awk '/Width:/ { w = $2 } /Height:/ { h = $2 } END { print w "x" h }'
+}
+x_origin() {  # X-WINDOW: where it sits on the screen, X Y
+  xwininfo -id "$1" | awk '/Absolute upper-left X/ { x = $4 } /Absolute upper-left Y/ { y = $4 } END { print x, y }'
+}
+size_becomes() {  # X-WINDOW WANT: waits (2 s at most) for that size, then says the size
+  for _ in $(seq 20); do [ "$(x_size "$1")" = "$2" ] && break; sleep 0.1; done
+  x_size "$1"
+}
+activate() {  # X-WINDOW X Y: a click where no key is (the display) makes it active
+  xdotool mousemove --window "$1" "$2" "$3" click 1
+  xdotool windowfocus --sync "$1" 2>/dev/null
+}
+click_key() {  # X-WINDOW NAME DPI: a click on the face key at its scaled place
+  local at
+  at=$(key_centre "$2" "$3") || return 1
+  xdotool mousemove --window "$1" ${at% *} ${at#* } click 1
+}
+copied() {  # X as Copy puts it on the clipboard (waited for: a marker goes first)
+  printf '(nothing copied)' | xclip -i -selection clipboard
+  xdotool key ctrl+Insert
+  local text='(nothing copied)'
+  for _ in $(seq 30); do
+    text=$(xclip -o -selection clipboard 2>/dev/null)
+    [ "$text" != '(nothing copied)' ] && break
+    sleep 0.1
+  done
+  echo "$text"
+}
+window_shown() {  # NAME-PATTERN: the X window of that name, once it shows
+  local w
+  w=$(timeout 10 xdotool search --sync --name "$1" 2>/dev/null | head -1)
+  [ -n "$w" ] || return 1
+  for _ in $(seq 50); do [ "$(mapped "$w")" = shown ] && break; sleep 0.1; done
+  echo "$w"
+}
+window_closed() {  # X-WINDOW: closed once it has gone (a hide may take Wine two seconds here)
+  for _ in $(seq 50); do [ "$(mapped "$1")" = hidden ] && { echo closed; return; }; sleep 0.1; done
+  echo open
+}
+
+# white_bands X Y W H: the runs of screen rows, within that rectangle, that
+# hold pure white (255,255,255) pixels, as "TOP-BOTTOM" (inclusive, screen
+# rows) separated by spaces.
+white_bands() {
+  import -display "$DISPLAY" -window root "$T/bands.png" 2>/dev/null
+  convert "$T/bands.png" -crop "$3x$4+$1+$2" +repage ppm:- 2>/dev/null | python3 -c '
+import sys
+data = sys.stdin.buffer.read()
+fields, pos = [], 0
+while len(fields) < 4:  # P6 header: magic, width, height, maximum, then one space
+    while data[pos:pos + 1].isspace(): pos += 1
+    if data[pos:pos + 1] == b"#":
+        pos = data.index(b"\n", pos); continue
+    end = pos
+    while not data[end:end + 1].isspace(): end += 1
+    fields.append(data[pos:end]); pos = end
+pos += 1
+width, height = int(fields[1]), int(fields[2])
+top = int(sys.argv[1])
+bands, start = [], None
+for y in range(height):
+    row = data[pos + y * width * 3: pos + (y + 1) * width * 3]
+    hit = any(row[i:i + 3] == b"\xff\xff\xff" for i in range(0, len(row), 3))
+    if hit and start is None: start = y
+    if not hit and start is not None: bands.append((start, y - 1)); start = None
+if start is not None: bands.append((start, height - 1))
+print(" ".join("%d-%d" % (a + top, b + top) for a, b in bands))' "$2"
+}
