@@ -426,8 +426,18 @@ void MainWindow::LayOut(WindowSize size) {
 }
 
 void MainWindow::SetClientSizeAtScale(int width, int height) {
-  const SIZE outer = win::OuterSizeForDpi(kStyle, 0, width, height, scale_.dpi());
-  SetWindowPos(hwnd_, nullptr, 0, 0, outer.cx, outer.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  // The frame as the system draws it now (its caption and borders follow
+  // the DPI on Windows 10, not on older systems or Wine); computed only
+  // while there is no client area to measure.
+  RECT outer{}, client{};
+  GetWindowRect(hwnd_, &outer);
+  GetClientRect(hwnd_, &client);
+  SIZE frame{(outer.right - outer.left) - client.right, (outer.bottom - outer.top) - client.bottom};
+  if (IsIconic(hwnd_) || client.right <= 0 || client.bottom <= 0) {
+    const SIZE computed = win::OuterSizeForDpi(kStyle, 0, width, height, scale_.dpi());
+    frame = {computed.cx - width, computed.cy - height};
+  }
+  SetWindowPos(hwnd_, nullptr, 0, 0, width + frame.cx, height + frame.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 // ---- the rest of the Platform
