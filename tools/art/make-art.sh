@@ -1,5 +1,8 @@
 #!/usr/bin/env bash
-# Regenerates the calculator's art in res/ from the face table.
+# Regenerates the calculator's art in res/ from the face table: every picture
+# at 96, 144, 192 and 288 DPI in res/art/ (JPEG backgrounds, PNG key strips),
+# res/Art.rc listing them, the icon, the click sound, the display font and
+# preview.png.
 #
 #   tools/art/make-art.sh            build facetable, draw everything into res/
 #   tools/art/make-art.sh --twice    the same, then draw again into a scratch
