@@ -321,7 +321,12 @@ class FontChain:
     @classmethod
     def has_glyph(cls, path, ch):
         if path not in cls._cmaps:
-            cls._cmaps[path] = set(TTFont(path, lazy=True).getBestCmap()) if TTFont else None
+            cmap = None
+            if TTFont:
+                font = TTFont(path, lazy=True)
+                cmap = set(font.getBestCmap())
+                font.close()
+            cls._cmaps[path] = cmap
         cmap = cls._cmaps[path]
         if cmap is not None:
             return ord(ch) in cmap
@@ -1309,9 +1314,8 @@ def jpeg_bytes(img, quality):
 
 
 def decoded(data):
-    img = Image.open(io.BytesIO(data))
-    img.load()
-    return Image.frombytes("RGB", img.size, img.convert("RGB").tobytes())
+    with Image.open(io.BytesIO(data)) as img:
+        return Image.frombytes("RGB", img.size, img.convert("RGB").tobytes())
 
 
 # ---------------------------------------------------------------------------
@@ -1351,9 +1355,8 @@ def check_png(data, w, h, source, alpha=False):
         return [str(e)]
     problems = []
     kinds = [k for k, _ in chunks]
-    if kinds[0] != b"IHDR" or kinds[-1] != b"IEND" or set(kinds) != {b"IHDR", b"IDAT", b"IEND"}:
-        problems.append("chunks %s, want IHDR IDAT... IEND" % b" ".join(kinds).decode("latin-1"))
-        return problems
+    if kinds[0] != b"IHDR" or len(chunks[0][1]) != 13:
+        return ["no header"]
     pw, ph, depth, colour, comp, filt, interlace = struct.unpack(">IIBBBBB", chunks[0][1])
     channels = 4 if alpha else 3
     if (pw, ph) != (w, h):
@@ -1362,6 +1365,8 @@ def check_png(data, w, h, source, alpha=False):
         problems.append("bit depth %d, colour type %d" % (depth, colour))
     if (comp, filt, interlace) != (0, 0, 0):
         problems.append("compression %d, filter method %d, interlace %d" % (comp, filt, interlace))
+    if kinds[-1] != b"IEND" or set(kinds) != {b"IHDR", b"IDAT", b"IEND"}:
+        problems.append("chunks %s, want IHDR IDAT... IEND" % b" ".join(kinds).decode("latin-1"))
     if problems:
         return problems
     raw = zlib.decompress(b"".join(b for k, b in chunks if k == b"IDAT"))
@@ -1370,8 +1375,9 @@ def check_png(data, w, h, source, alpha=False):
         return ["%d bytes of scanlines, want %d" % (len(raw), h * row)]
     if any(raw[y * row] > 4 for y in range(h)):
         problems.append("unknown scanline filter")
-    img = Image.open(io.BytesIO(data))
-    if img.convert(source.mode).tobytes() != source.tobytes():
+    with Image.open(io.BytesIO(data)) as img:
+        same = img.convert(source.mode).tobytes() == source.tobytes()
+    if not same:
         problems.append("does not decode to the picture drawn")
     return problems
 
@@ -1462,13 +1468,13 @@ def check_ico(path, images):
                 problems.append("image %d: bad DIB header" % i)
     if sorted(got) != sorted(im.size[0] for im in images):
         return problems + ["sizes %s, want %s" % (got, [im.size[0] for im in images])]
-    reader = Image.open(path)
-    if sorted(reader.ico.sizes()) != sorted(im.size for im in images):
-        problems.append("Pillow reads the sizes %s" % sorted(reader.ico.sizes()))
-    for im in images:
-        back = reader.ico.getimage(im.size).convert("RGBA")
-        if back.tobytes() != im.tobytes():
-            problems.append("the %d-pixel image reads back differently" % im.size[0])
+    with Image.open(path) as reader:
+        if sorted(reader.ico.sizes()) != sorted(im.size for im in images):
+            problems.append("Pillow reads the sizes %s" % sorted(reader.ico.sizes()))
+        for im in images:
+            back = reader.ico.getimage(im.size).convert("RGBA")
+            if back.tobytes() != im.tobytes():
+                problems.append("the %d-pixel image reads back differently" % im.size[0])
     return problems
 
 
