@@ -2,16 +2,15 @@
 
 namespace nimbrel {
 
-FrameCopy FrameRects(int stripWidth, int stripHeight, int frames, int glyph, bool down) {
-  const int d = down ? 1 : 0;
+FrameCopy FrameRects(int stripWidth, int stripHeight, int frames, int glyph, bool down, int press) {
+  const int d = down ? press : 0;
   const int frameWidth = frames > 0 ? stripWidth / frames : stripWidth;
   const int left = frameWidth * (glyph - 1);
   return {{left, 0, left + frameWidth - d, stripHeight - d}, {d, d, frameWidth, stripHeight}};
 }
 
 bool ModeButton::Inside(int x, int y) const {
-  const FaceKey& key = kFaceKeys[index_];
-  return x >= 0 && x < key.width && y >= 0 && y < key.height;
+  return x >= 0 && x < width_ && y >= 0 && y < height_;
 }
 
 void ModeButton::SetDown(bool down) {

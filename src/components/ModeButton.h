@@ -19,13 +19,14 @@ struct PixelRect {
 // What to copy from the strip onto the key: frame `glyph` (1-based) of a
 // strip `stripWidth` wide holding `frames` frames, each stripWidth / frames
 // wide (integer division: leftover columns at the right are never shown).
-// A pressed key shows its frame moved one pixel right and down, losing its
-// last column and row; the dark edge above and left of it is drawn apart.
+// A pressed key shows its frame moved `press` pixels (one at 100 %, more at
+// a larger scale) right and down, losing as many of its last columns and
+// rows; the dark edge above and left of it is drawn apart.
 struct FrameCopy {
   PixelRect source;
   PixelRect dest;
 };
-FrameCopy FrameRects(int stripWidth, int stripHeight, int frames, int glyph, bool down);
+FrameCopy FrameRects(int stripWidth, int stripHeight, int frames, int glyph, bool down, int press = 1);
 
 enum class MouseButton { Left, Right, Middle };
 
@@ -43,6 +44,13 @@ class ModeButton {
 
   bool Armed() const { return armed_; }
 
+  // The key's size on the screen, for telling inside from outside: the
+  // table's at 100 %, scaled with the display.
+  void SetSize(int width, int height) {
+    width_ = width;
+    height_ = height;
+  }
+
  private:
   bool Inside(int x, int y) const;
   void SetDown(bool down);
@@ -51,6 +59,8 @@ class ModeButton {
   int index_;
   std::function<void()> onClick_;
   bool armed_ = false;  // a left press began here and is not released yet
+  int width_ = kFaceKeys[index_].width;
+  int height_ = kFaceKeys[index_].height;
 };
 
 }  // namespace nimbrel

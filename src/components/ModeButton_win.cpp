@@ -16,16 +16,13 @@ void ModeButtonControl::Paint(HDC dc) const {
   const FaceKey& key = kFaceKeys[index_];
   BITMAP info{};
   GetObjectA(strip_.get(), sizeof info, &info);
-  const FrameCopy copy = FrameRects(info.bmWidth, info.bmHeight, key.frames, state.CurrentGlyph, state.Down);
+  const FrameCopy copy = FrameRects(info.bmWidth, info.bmHeight, key.frames, state.CurrentGlyph, state.Down, press_);
   const int left = bounds_.left;
   const int top = bounds_.top;
   if (state.Down) {
-    // The pressed key's dark left and top edge.
-    win::Pen black(CreatePen(PS_SOLID, 1, RGB(0, 0, 0)));
-    win::Selection pen(dc, black.get());
-    MoveToEx(dc, left, top + key.height, nullptr);
-    LineTo(dc, left, top);
-    LineTo(dc, left + key.width, top);
+    // The pressed key's dark left and top edge, as wide as the press moves it.
+    const RECT edges[] = {{left, top, left + press_, bounds_.bottom}, {left, top, bounds_.right, top + press_}};
+    for (const RECT& edge : edges) FillRect(dc, &edge, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
   }
   win::MemoryDC strip(dc);
   win::Selection selected(strip.get(), strip_.get());

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <string>
 
@@ -47,14 +48,16 @@ class Calculator {
   // the shift and shows the fault's message.
   void AppExceptions(const std::string& message);
 
-  // Runs one event handler, sending a floating-point fault to AppExceptions:
-  // the one place where such a fault is caught.
+  // Runs one event handler, sending whatever it throws to AppExceptions: the
+  // one place where a floating-point fault (or any other failure of a
+  // handler) is caught, so that every one ends the entry, repaints and
+  // clears the shift before its message shows.
   template <class Handler>
   void Guarded(Handler&& handler) {
     try {
       handler();
-    } catch (const FloatingPointFault& fault) {
-      AppExceptions(fault.what());
+    } catch (const std::exception& failure) {
+      AppExceptions(failure.what());
     }
   }
 

@@ -10,9 +10,10 @@ namespace {
 constexpr char kLabels[kStackSize] = {'X', 'Y', 'Z', 'W', '4', '5', '6', '7', '8', '9'};
 }
 
-int StackWindow::LinesForHeight(int height) {
+int StackWindow::LinesForHeight(int height, int pitch, int rise) {
+  if (pitch < 1) pitch = 1;
   int lines = 1;
-  while (lines < kStackSize && height - kXLineRise - kLinePitch * lines >= 0) ++lines;
+  while (lines < kStackSize && height - rise - pitch * lines >= 0) ++lines;
   return lines;
 }
 

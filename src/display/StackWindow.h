@@ -21,9 +21,10 @@ class StackWindow {
   StackWindow(Engine& engine, Platform& platform) : entry(engine, platform, options), engine_(engine), platform_(platform) {}
 
   // How many lines a display of this height shows: X, then one more for
-  // every 18 pixels while the line's top stays inside (41 gives 2, 185 gives
-  // 10, below 38 only X).
-  static int LinesForHeight(int height);
+  // every `pitch` pixels while the line's top stays inside (at 100 %: 41
+  // gives 2, 185 gives 10, below 38 only X). `pitch` and `rise` are the
+  // line pitch and the X line's rise at the display's scale.
+  static int LinesForHeight(int height, int pitch = kLinePitch, int rise = kXLineRise);
 
   // The formatted value under this display's options.
   std::string FormatNumber(Extended x, char label) const;

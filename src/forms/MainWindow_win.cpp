@@ -13,6 +13,8 @@
 #include "forms/OptionsForm_win.h"
 #include "display/StackWindow.h"
 #include "settings/Win32Registry.h"
+#include "win/Art_win.h"
+#include "win/Dpi_win.h"
 #include "win/FirstPaintProbe.h"
 #include "win/Menu_win.h"
 #include "win/Module_win.h"
@@ -105,27 +107,15 @@ std::string KeyResource(std::string_view name) {
 }  // namespace
 
 MainWindow::MainWindow(HINSTANCE instance) : instance_(instance), typeface_(instance) {
-  face_.Reset(LoadBitmapA(instance, "FACE"));
-  about_.Reset(LoadBitmapA(instance, "ABOUT"));
-  memorySlot_.Reset(LoadBitmapA(instance, "MEMSLOT"));
-  options_.Reset(LoadBitmapA(instance, "OPTIONS"));
-  aboutTitleFont_.Reset(CreateFontA(-19, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
-                                    CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY, VARIABLE_PITCH, "Copperplate Gothic Bold"));
-  aboutTextFont_.Reset(CreateFontA(-19, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
-                                   CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY, VARIABLE_PITCH, "Times New Roman"));
-  // The display's font: OCR-A, 12 points.
-  displayFont_.Reset(CreateFontA(win::FontHeight(12), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
-                                 CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FIXED_PITCH | FF_MODERN, typeface_.face().c_str()));
+  // Fonts and pictures come with the scale, once the window knows its DPI.
   for (int i = 0; i < kFaceKeyCount; ++i) {
     keys_.push_back(std::make_unique<ModeButtonControl>(
-        calc_.face, i, [this, i] { calc_.Guarded([&] { calc_.ClickFaceKey(i); }); },
-        LoadBitmapA(instance, KeyResource(kFaceKeys[i].name).c_str())));
+        calc_.face, i, [this, i] { calc_.Guarded([&] { calc_.ClickFaceKey(i); }); }, nullptr));
   }
-  display_ = std::make_unique<StackWindowControl>(calc_.display, kFaceColour, displayFont_.get());
+  display_ = std::make_unique<StackWindowControl>(calc_.display, kFaceColour);
   for (const AboutLine& line : kAboutLines) {
-    HFONT font = (line.title ? aboutTitleFont_ : aboutTextFont_).get();
-    aboutLabels_.push_back(std::make_unique<win::Label>(line.text, font, RGB(0, 0, 0)));        // the shadow
-    aboutLabels_.push_back(std::make_unique<win::Label>(line.text, font, RGB(255, 255, 255)));  // over it
+    aboutLabels_.push_back(std::make_unique<win::Label>(line.text, nullptr, RGB(0, 0, 0)));        // the shadow
+    aboutLabels_.push_back(std::make_unique<win::Label>(line.text, nullptr, RGB(255, 255, 255)));  // over it
   }
   calc_.face.onChange = [this](int index) {
     if (!hwnd_) return;
@@ -134,28 +124,62 @@ MainWindow::MainWindow(HINSTANCE instance) : instance_(instance), typeface_(inst
   };
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow() {
+  if (bigIcon_) DestroyIcon(bigIcon_);
+  if (smallIcon_) DestroyIcon(smallIcon_);
+}
+
+namespace {
+
+// What the program takes on the disk, in KB, for the list of installed
+// programs: the exe and its companion files.
+uint32_t InstalledSizeKb() {
+  const std::string exe = win::ModulePath();
+  const std::string folder = ProgramFolder(exe);
+  uint64_t bytes = 0;
+  for (const std::string& file : {exe, folder + "\\Sound.wav", folder + "\\Nimbrel.htm", folder + "\\readme.txt"}) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (GetFileAttributesExA(file.c_str(), GetFileExInfoStandard, &data)) {
+      bytes += (uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
+    }
+  }
+  return static_cast<uint32_t>((bytes + 1023) / 1024);
+}
+
+}  // namespace
 
 void MainWindow::Create() {
-  const HICON icon = LoadIconA(instance_, "IDI_NIMBREL");
-  const SIZE outer = win::OuterSize(kStyle, 321, 233);
-  CreateWindowOf(instance_, {kWindowClass, icon}, 0, kStyle, kCaption, 0, 0, outer.cx, outer.cy);
+  CreateWindowOf(instance_, {kWindowClass, LoadIconA(instance_, "IDI_NIMBREL")}, 0, kStyle, kCaption, 0, 0,
+                 kDesignWidth, kDesignWidth);  // sized by the layout below
   AddControls();
+  Rescale(win::DpiOf(hwnd_));
 
   Win32Registry registry;
-  WriteUninstallEntry(registry, win::ModulePath());
+  WriteUninstallEntry(registry, win::ModulePath(), InstalledSizeKb());
   LoadSettings(registry, calc_.engine, calc_.display.options, settings_);
 
-  SetWindowPos(hwnd_, nullptr, settings_.Left, settings_.Top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  // The stored place's monitor decides the scale, and the scale the size.
+  const POINT stored{settings_.Left, settings_.Top};
+  if (win::DpiAt(stored) != scale_.dpi()) Rescale(win::DpiAt(stored));
   if (settings_.OnTop) SetTopmost(true);
   // With no size checked, Large.
   ChooseSize(settings_.Small ? WindowSize::Small : settings_.Medium ? WindowSize::Medium : WindowSize::Large);
+  // Where it was, unless its title bar would be out of reach there.
+  RECT outer{};
+  GetWindowRect(hwnd_, &outer);
+  POINT clientTop{0, 0};
+  ClientToScreen(hwnd_, &clientTop);
+  const ScreenPoint at = PlaceOnScreen({settings_.Left, settings_.Top}, outer.right - outer.left,
+                                       outer.bottom - outer.top, clientTop.y - outer.top, win::WorkAreas());
+  SetWindowPos(hwnd_, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  // Where moving to another monitor brings no WM_DPICHANGED, ask.
+  if (win::DpiOf(hwnd_) != scale_.dpi()) Rescale(win::DpiOf(hwnd_));
   if (!settings_.Hidden) {
     ShowWindow(hwnd_, SW_SHOW);
     UpdateWindow(hwnd_);
   }
 
-  tray_.Set(hwnd_, kTrayMessage, icon, kCaption);
+  tray_.Set(hwnd_, kTrayMessage, smallIcon_, kCaption);
   if (settings_.TrayIcon) tray_.Show();
 }
 
@@ -222,8 +246,12 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       exiting_ = true;  // a shutdown ends the program instead of hiding it
       return TRUE;
     case WM_ENDSESSION:
-      // The session may end the process without any further message.
-      if (wParam) Save();
+      // The session may end the process without any further message, and
+      // nobody is left to read a message box: what can be saved is.
+      if (wParam) Save(true);
+      return 0;
+    case WM_DPICHANGED:
+      DpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
       return 0;
     case WM_DESTROY:
       // Settings first, then the tray icon, while the window still exists.
@@ -242,35 +270,116 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   return Default(message, wParam, lParam);
 }
 
-void MainWindow::OnException(const char* what) { ShowError(what); }
+// Whatever escaped a handler gets the whole exception handler.
+void MainWindow::OnException(const char* what) { calc_.AppExceptions(what); }
 
 // ---- the face: pictures, bevels, keys, display and the About lines
 
 void MainWindow::AddControls() {
   // Back to front. The face picture is under everything; the About picture
-  // covers it while About shows, with its lines above.
-  facePicture_.SetBitmap(face_.get());
-  controls_.Add(facePicture_, {0, 0, 321, 233});
-  aboutPicture_.SetBitmap(about_.get());
+  // covers it while About shows, with its lines above. PlaceControls puts
+  // them where they go at the window's scale.
+  controls_.Add(facePicture_, {});
   aboutPicture_.SetVisible(false);
   aboutPicture_.onClick = [this] { EndAbout(); };
-  controls_.Add(aboutPicture_, {0, 0, 321, 233});
-  controls_.Add(bevel1_, {144, 56, 144 + 169, 56 + 169});
-  controls_.Add(bevel2_, {8, 8, 8 + 129, 8 + 217});
+  controls_.Add(aboutPicture_, {});
+  controls_.Add(bevel1_, {});
+  controls_.Add(bevel2_, {});
+  for (auto& key : keys_) controls_.Add(*key, {});
+  controls_.Add(*display_, {});
+  for (auto& label : aboutLabels_) {
+    label->SetVisible(false);
+    label->onClick = [this] { EndAbout(); };
+    controls_.Add(*label, {});
+  }
+}
+
+void MainWindow::Rescale(int dpi) {
+  scale_ = Scale(dpi);
+  const Scale& s = scale_;
+  const auto font = [](int height, int weight, const char* face, DWORD quality, DWORD pitch) {
+    return CreateFontA(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+                       CLIP_DEFAULT_PRECIS, quality, pitch, face);
+  };
+  aboutTitleFont_.Reset(font(s.PixelFontHeight(-19), FW_BOLD, "Copperplate Gothic Bold", ANTIALIASED_QUALITY,
+                             VARIABLE_PITCH));
+  aboutTextFont_.Reset(font(s.PixelFontHeight(-19), FW_NORMAL, "Times New Roman", ANTIALIASED_QUALITY, VARIABLE_PITCH));
+  // The display's font: OCR-A, 12 points at this DPI.
+  displayFont_.Reset(font(s.FontHeight(12), FW_NORMAL, typeface_.face().c_str(), DEFAULT_QUALITY, FIXED_PITCH | FF_MODERN));
+  for (size_t i = 0; i < aboutLabels_.size(); ++i) {
+    aboutLabels_[i]->SetFont((kAboutLines[i / 2].title ? aboutTitleFont_ : aboutTextFont_).get());
+  }
+  display_->SetScale(s, displayFont_.get());
+  LoadPictures();
+  LoadIcons();
+  PlaceControls();
+  if (aboutPicture_.Visible()) {
+    LayOutAbout();
+  } else {
+    LayOut(settings_.Small ? WindowSize::Small : settings_.Medium ? WindowSize::Medium : WindowSize::Large);
+  }
+}
+
+void MainWindow::LoadPictures() {
+  const Scale& s = scale_;
+  face_.Reset(win::LoadArt(instance_, "FACE", 1, s(321), s(233)));
+  facePicture_.SetBitmap(face_.get());
+  about_.Reset();  // drawn when About first shows at this scale
+  aboutPicture_.SetBitmap(nullptr);
   for (int i = 0; i < kFaceKeyCount; ++i) {
     const FaceKey& k = kFaceKeys[i];
-    controls_.Add(*keys_[i], {k.left, k.top, k.left + k.width, k.top + k.height});
+    keys_[i]->SetStrip(win::LoadArt(instance_, KeyResource(k.name), k.frames, s(k.width), s(k.height)), s.Line());
   }
-  controls_.Add(*display_, {144, kDisplayTop, 144 + kDisplayWidth, kDisplayTop + 41});
+}
+
+void MainWindow::LoadIcons() {
+  // The icon at the sizes the system asks for at this DPI (16 and 32 at
+  // 100 %, 24 and 48 at 150 %, ...): the window's two and the tray's.
+  const auto icon = [this](int metric) {
+    const int size = win::MetricForDpi(metric, scale_.dpi());
+    return static_cast<HICON>(LoadImageA(instance_, "IDI_NIMBREL", IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
+  };
+  HICON big = icon(SM_CXICON);
+  HICON small = icon(SM_CXSMICON);
+  SendMessageA(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
+  SendMessageA(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
+  tray_.SetIcon(small);
+  if (bigIcon_) DestroyIcon(bigIcon_);
+  if (smallIcon_) DestroyIcon(smallIcon_);
+  bigIcon_ = big;
+  smallIcon_ = small;
+}
+
+void MainWindow::PlaceControls() {
+  const Scale& s = scale_;
+  const auto at = [&](int left, int top, int width, int height) {
+    return RECT{s(left), s(top), s(left) + s(width), s(top) + s(height)};
+  };
+  facePicture_.Place(hwnd_, at(0, 0, 321, 233));
+  aboutPicture_.Place(hwnd_, at(0, 0, 321, 233));
+  bevel1_.Place(hwnd_, at(144, 56, 169, 169));
+  bevel2_.Place(hwnd_, at(8, 8, 129, 217));
+  bevel1_.SetThickness(s.Line());
+  bevel2_.SetThickness(s.Line());
+  for (int i = 0; i < kFaceKeyCount; ++i) {
+    const FaceKey& k = kFaceKeys[i];
+    keys_[i]->PlaceKey(hwnd_, at(k.left, k.top, k.width, k.height));
+  }
   for (size_t i = 0; i < aboutLabels_.size(); ++i) {
     const AboutLine& line = kAboutLines[i / 2];
     const int shadow = i % 2 == 0 ? 2 : 0;  // the black copy lies 2 pixels right and down
-    win::Label& label = *aboutLabels_[i];
-    label.SetVisible(false);
-    label.onClick = [this] { EndAbout(); };
-    controls_.Add(label, {line.left + shadow, line.top + shadow, line.left + shadow + line.width,
-                          line.top + shadow + line.height});
+    aboutLabels_[i]->Place(hwnd_, at(line.left + shadow, line.top + shadow, line.width, line.height));
   }
+}
+
+void MainWindow::DpiChanged(int dpi, const RECT& suggested) {
+  // Moved to a monitor of another scale: the rectangle Windows suggests,
+  // then everything drawn anew at the new DPI (the layout keeps the client
+  // size exact).
+  SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+               suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  Rescale(dpi);
+  InvalidateRect(hwnd_, nullptr, FALSE);
 }
 
 void MainWindow::Paint(HDC dc) {
@@ -296,13 +405,39 @@ void MainWindow::ChooseSize(WindowSize size) {
   settings_.Small = size == WindowSize::Small;
   settings_.Medium = size == WindowSize::Medium;
   settings_.Large = size == WindowSize::Large;
+  // A size chosen during About (the size cycle is a key, and keys still
+  // work then) ends it: the face comes back, not the About picture.
+  if (aboutPicture_.Visible()) StopAbout();
+  LayOut(size);
+}
+
+void MainWindow::LayOut(WindowSize size) {
+  const Scale& s = scale_;
   const Layout& l = LayoutOf(size);
   calc_.face.ShowFaceKeys(l.faceKeys);
   bevel1_.SetVisible(l.faceKeys);
   bevel2_.SetVisible(l.faceKeys);
-  display_->Place(hwnd_, {l.displayLeft, kDisplayTop, l.displayLeft + kDisplayWidth, kDisplayTop + l.displayHeight});
-  win::SetClientSize(hwnd_, l.clientWidth, l.clientHeight);
+  facePicture_.SetVisible(true);
+  aboutPicture_.SetVisible(false);
+  display_->Place(hwnd_, {s(l.displayLeft), s(kDisplayTop), s(l.displayLeft) + s(kDisplayWidth),
+                          s(kDisplayTop) + s(l.displayHeight)});
+  SetClientSizeAtScale(s(l.clientWidth), s(l.clientHeight));
   InvalidateRect(hwnd_, nullptr, FALSE);
+}
+
+void MainWindow::SetClientSizeAtScale(int width, int height) {
+  // The frame as the system draws it now (its caption and borders follow
+  // the DPI on Windows 10, not on older systems or Wine); computed only
+  // while there is no client area to measure.
+  RECT outer{}, client{};
+  GetWindowRect(hwnd_, &outer);
+  GetClientRect(hwnd_, &client);
+  SIZE frame{(outer.right - outer.left) - client.right, (outer.bottom - outer.top) - client.bottom};
+  if (IsIconic(hwnd_) || client.right <= 0 || client.bottom <= 0) {
+    const SIZE computed = win::OuterSizeForDpi(kStyle, 0, width, height, scale_.dpi());
+    frame = {computed.cx - width, computed.cy - height};
+  }
+  SetWindowPos(hwnd_, nullptr, 0, 0, width + frame.cx, height + frame.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 // ---- the rest of the Platform
@@ -337,7 +472,7 @@ void MainWindow::OpenHelp(const std::string& topic) {
 // the repaint around it.
 void MainWindow::ShowOptions() {
   const std::optional<OptionsDraft> draft =
-      RunOptionsDialog(instance_, hwnd_, DraftFrom(calc_.display.options, settings_), options_.get());
+      RunOptionsDialog(instance_, hwnd_, DraftFrom(calc_.display.options, settings_), scale_);
   if (!draft) return;
   try {
     ApplyOptions(*draft, calc_.display.options, calc_.display.entry, settings_, *this);
@@ -358,7 +493,7 @@ void MainWindow::ShowTrayIcon(bool shown) {
 
 void MainWindow::ShowMemoryWindow(MemoryMode mode) {
   MemoryWindow logic(mode, calc_.engine, calc_.display.entry);
-  MemoryForm form(instance_, logic, calc_.display, memorySlot_.get());
+  MemoryForm form(instance_, logic, calc_.display, scale_);
   form.RunModal(hwnd_);
 }
 
@@ -455,7 +590,17 @@ void MainWindow::Command(int id) {
 }
 
 void MainWindow::ShowAbout() {
-  win::SetClientSize(hwnd_, 321, 233);
+  LayOutAbout();
+  SetTimer(hwnd_, kAboutTimer, 1000, nullptr);
+}
+
+void MainWindow::LayOutAbout() {
+  const Scale& s = scale_;
+  if (!about_) {
+    about_.Reset(win::LoadArt(instance_, "ABOUT", 1, s(321), s(233)));
+    aboutPicture_.SetBitmap(about_.get());
+  }
+  SetClientSizeAtScale(s(321), s(233));
   calc_.face.ShowFaceKeys(false);
   bevel1_.SetVisible(false);
   bevel2_.SetVisible(false);
@@ -463,8 +608,6 @@ void MainWindow::ShowAbout() {
   display_->SetVisible(false);
   aboutPicture_.SetVisible(true);
   ShowAboutLines();
-  SetTimer(hwnd_, kAboutTimer, 1000, nullptr);
-  InvalidateRect(hwnd_, nullptr, FALSE);
 }
 
 void MainWindow::AboutTick() {
@@ -483,17 +626,22 @@ void MainWindow::ShowAboutLines() {
   InvalidateRect(hwnd_, nullptr, FALSE);  // a line's text may reach past its label's box
 }
 
-void MainWindow::EndAbout() {
+void MainWindow::StopAbout() {
   KillTimer(hwnd_, kAboutTimer);
   aboutPicture_.SetVisible(false);
   for (auto& label : aboutLabels_) label->SetVisible(false);
   facePicture_.SetVisible(true);
   display_->SetVisible(true);
+  aboutTicks_ = 0;
+  InvalidateRect(hwnd_, nullptr, FALSE);
+}
+
+void MainWindow::EndAbout() {
+  if (!aboutPicture_.Visible()) return;
+  StopAbout();
   if (settings_.Small) ChooseSize(WindowSize::Small);
   if (settings_.Medium) ChooseSize(WindowSize::Medium);
   if (settings_.Large) ChooseSize(WindowSize::Large);
-  aboutTicks_ = 0;
-  InvalidateRect(hwnd_, nullptr, FALSE);
 }
 
 void MainWindow::TrayNotify(UINT mouseMessage) {
@@ -523,18 +671,42 @@ void MainWindow::TrayNotify(UINT mouseMessage) {
 void MainWindow::Restore() {
   if (IsIconic(hwnd_)) ShowWindow(hwnd_, SW_RESTORE);
   if (!IsWindowVisible(hwnd_)) ShowWindow(hwnd_, SW_SHOW);
-  SetForegroundWindow(hwnd_);
+  // With a modal window open (the calculator itself takes no input then),
+  // that window comes forward.
+  HWND active = GetLastActivePopup(hwnd_);
+  SetForegroundWindow(active ? active : hwnd_);
 }
 
-void MainWindow::Save() {
-  if (saved_) return;  // the stack is popped while saving: once only
-  saved_ = true;
+POINT MainWindow::NormalPlace() const {
   RECT r{};
   GetWindowRect(hwnd_, &r);
-  settings_.Left = r.left;
-  settings_.Top = r.top;
+  if (!IsIconic(hwnd_)) return {r.left, r.top};
+  // Minimised, the window sits at -32000; its place to come back to is the
+  // placement's, given in workspace coordinates: relative to the work area
+  // of its monitor rather than to the screen.
+  WINDOWPLACEMENT placement{};
+  placement.length = sizeof placement;
+  if (!GetWindowPlacement(hwnd_, &placement)) return {r.left, r.top};
+  const RECT& normal = placement.rcNormalPosition;
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  if (!GetMonitorInfoA(MonitorFromRect(&normal, MONITOR_DEFAULTTOPRIMARY), &monitor)) return {normal.left, normal.top};
+  return {normal.left + monitor.rcWork.left - monitor.rcMonitor.left,
+          normal.top + monitor.rcWork.top - monitor.rcMonitor.top};
+}
+
+void MainWindow::Save(bool sessionEnding) {
+  if (saved_) return;  // the stack is popped while saving: once only
+  saved_ = true;
+  const POINT place = NormalPlace();
+  settings_.Left = place.x;
+  settings_.Top = place.y;
   Win32Registry registry;
-  SaveSettings(registry, calc_.engine, calc_.display.options, settings_);
+  if (sessionEnding) {
+    SaveSettingsAtSessionEnd(registry, calc_.engine, calc_.display.options, settings_);
+  } else {
+    SaveSettings(registry, calc_.engine, calc_.display.options, settings_);
+  }
 }
 
 }  // namespace nimbrel

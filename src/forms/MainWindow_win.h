@@ -15,6 +15,7 @@
 #include "core/Calculator.h"
 #include "display/StackWindow_win.h"
 #include "settings/OptionsDialog.h"
+#include "core/Scale.h"
 #include "settings/Settings.h"
 #include "win/DisplayTypeface_win.h"
 #include "win/Gdi.h"
@@ -68,24 +69,42 @@ class MainWindow : public win::Window, public Platform, public OptionsEffects {
   void OnException(const char* what) override;
 
   void AddControls();
+  // Fonts, pictures, icons and every control's place for this DPI; then the
+  // layout shown now (a size or About) again, without its sound.
+  void Rescale(int dpi);
+  void LoadPictures();
+  void LoadIcons();
+  void PlaceControls();
+  void LayOut(WindowSize size);
+  void LayOutAbout();
+  void DpiChanged(int dpi, const RECT& suggested);
   void Paint(HDC dc);
   void PlaySoundFile();
   void PopupMenu(int x, int y);
   void Command(int id);
   void AboutTick();
   void EndAbout();
+  // About's pictures, lines and timer gone, the face and display back.
+  void StopAbout();
+  void SetClientSizeAtScale(int width, int height);
   void ShowAboutLines();
   void TrayNotify(UINT mouseMessage);
   void Restore();
-  void Save();
+  // Where the window sits when not minimised, in screen coordinates.
+  POINT NormalPlace() const;
+  // Writes the settings, once. At the session's end nothing is shown:
+  // whatever can be written is, and failures are passed over.
+  void Save(bool sessionEnding = false);
 
   HINSTANCE instance_;
   Calculator calc_{*this};
   WindowSettings settings_;
+  Scale scale_;  // the DPI the window is drawn at now
   win::DisplayTypeface typeface_;
   win::Font displayFont_;  // made from typeface_, so released before it
   win::Font aboutTitleFont_, aboutTextFont_;
-  win::Bitmap face_, about_, memorySlot_, options_;
+  win::Bitmap face_, about_;
+  HICON bigIcon_ = nullptr, smallIcon_ = nullptr;  // the window's and the tray's, at the scale
 
   // The face's controls, back to front (they use the fonts and bitmaps above).
   win::GraphicControls controls_{hwnd_};

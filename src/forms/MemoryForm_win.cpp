@@ -2,12 +2,15 @@
 
 #include <string>
 
+#include "win/Art_win.h"
+#include "win/Dpi_win.h"
 #include "win/Modal_win.h"
 
 namespace nimbrel {
 
 namespace {
 
+// At 100 %; everything scales with the owner's DPI.
 constexpr int kClientWidth = 185;
 constexpr int kClientHeight = 234;
 constexpr int kSlotHeight = 25;
@@ -67,9 +70,10 @@ void AMemorySlot::Paint(HDC dc) const {
 
   // The stone face: the left half without the focus, the right half with it.
   const bool focused = form_.logic_.Focused() == slotId_;
+  const Scale& s = form_.scale_;
   if (form_.glyph_) {
     win::MemoryDC glyph(dc);
-    win::Selection glyphSelected(glyph.get(), form_.glyph_);
+    win::Selection glyphSelected(glyph.get(), form_.glyph_.get());
     BitBlt(canvas.get(), 0, 0, w, h, glyph.get(), focused ? w : 0, 0, SRCCOPY);
   } else {
     FillRect(canvas.get(), &client, static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)));
@@ -88,15 +92,15 @@ void AMemorySlot::Paint(HDC dc) const {
     SetTextColor(text.get(), RGB(255, 255, 255));
     const std::string value =
         form_.display_.FormatNumber(form_.logic_.Value(slotId_), static_cast<char>('0' + slotId_));
-    TextOutA(text.get(), 8, 2, value.c_str(), static_cast<int>(value.size()));
+    TextOutA(text.get(), s(8), s(2), value.c_str(), static_cast<int>(value.size()));
     const uint16_t letter = form_.logic_.Letter(slotId_);
     if (letter != 0) {
       const char shown = static_cast<char>(letter);
-      TextOutA(text.get(), w - 23, 2, &shown, 1);
+      TextOutA(text.get(), w - s(23), s(2), &shown, 1);
     }
   }
   BitBlt(text.get(), 0, 0, w, h, nullptr, 0, 0, DSTINVERT);
-  BitBlt(canvas.get(), 2, 2, w, h, text.get(), 0, 0, SRCAND);
+  BitBlt(canvas.get(), s(2), s(2), w, h, text.get(), 0, 0, SRCAND);
   BitBlt(text.get(), 0, 0, w, h, nullptr, 0, 0, DSTINVERT);
   BitBlt(canvas.get(), 0, 0, w, h, text.get(), 0, 0, SRCPAINT);
 
@@ -105,9 +109,10 @@ void AMemorySlot::Paint(HDC dc) const {
 
 // ---- the form
 
-MemoryForm::MemoryForm(HINSTANCE instance, MemoryWindow& logic, const StackWindow& display, HBITMAP glyph)
-    : instance_(instance), logic_(logic), display_(display), glyph_(glyph) {
-  font_.Reset(CreateFontA(win::FontHeight(12), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+MemoryForm::MemoryForm(HINSTANCE instance, MemoryWindow& logic, const StackWindow& display, Scale scale)
+    : instance_(instance), logic_(logic), display_(display), scale_(scale),
+      glyph_(win::LoadArt(instance, "MEMSLOT", 2, scale(kClientWidth), scale(kSlotHeight))) {
+  font_.Reset(CreateFontA(scale.FontHeight(12), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
                           CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, "Tahoma"));
   for (int n = 1; n <= kMemorySlots; ++n) slots_[n - 1] = std::make_unique<AMemorySlot>(*this, n);
 }
@@ -118,11 +123,12 @@ MemoryForm::~MemoryForm() {
 }
 
 void MemoryForm::RunModal(HWND owner) {
-  const SIZE outer = win::OuterSize(kFormStyle, kClientWidth, kClientHeight);
+  const Scale& s = scale_;
+  const SIZE outer = win::OuterSizeForDpi(kFormStyle, 0, s(kClientWidth), s(kClientHeight), s.dpi());
   CreateWindowOf(instance_, {kMemoryFormClass}, 0, kFormStyle, logic_.Caption(), 0, 0, outer.cx, outer.cy, owner);
   for (int n = 1; n <= kMemorySlots; ++n) {
-    const int top = kSlotPitch * (n - 1);
-    slots_[n - 1]->Create(instance_, hwnd_, {0, top, kClientWidth, top + kSlotHeight});
+    const int top = s(kSlotPitch * (n - 1));
+    slots_[n - 1]->Create(instance_, hwnd_, {0, top, s(kClientWidth), top + s(kSlotHeight)});
   }
   win::CentreOnScreen(hwnd_);
   win::RunModal(hwnd_, owner, [this] { return !logic_.IsOpen(); });

@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "core/MemoryWindow.h"
+#include "core/Scale.h"
 #include "display/StackWindow.h"
 #include "win/Gdi.h"
 #include "win/Window_win.h"
@@ -39,8 +40,9 @@ class AMemorySlot : public win::Window {
 
 class MemoryForm : public win::Window {
  public:
-  // `glyph` is the slot art: two faces side by side, unfocused and focused.
-  MemoryForm(HINSTANCE instance, MemoryWindow& logic, const StackWindow& display, HBITMAP glyph);
+  // Drawn at `scale`, its owner's; the slot art (two faces side by side,
+  // unfocused and focused) is loaded for it.
+  MemoryForm(HINSTANCE instance, MemoryWindow& logic, const StackWindow& display, Scale scale);
   ~MemoryForm() override;
 
   // Shows the window over `owner` and returns when it has closed.
@@ -60,7 +62,8 @@ class MemoryForm : public win::Window {
   HINSTANCE instance_;
   MemoryWindow& logic_;
   const StackWindow& display_;
-  HBITMAP glyph_;
+  Scale scale_;
+  win::Bitmap glyph_;
   win::Font font_;
   std::array<std::unique_ptr<AMemorySlot>, kMemorySlots> slots_;
 };

@@ -3,6 +3,8 @@
 #include <array>
 #include <string>
 
+#include "win/Art_win.h"
+#include "win/Dpi_win.h"
 #include "win/Gdi.h"
 #include "win/GraphicControl_win.h"
 #include "win/Modal_win.h"
@@ -64,27 +66,30 @@ int ItemCount(const ControlSpec& c) {
 
 class OptionsForm : public win::Window {
  public:
-  OptionsForm(HINSTANCE instance, const OptionsDraft& draft, HBITMAP picture)
-      : instance_(instance), draft_(draft) {
-    picture_.SetBitmap(picture, true);
-  }
+  OptionsForm(HINSTANCE instance, const OptionsDraft& draft, Scale scale)
+      : instance_(instance), draft_(draft), scale_(scale) {}
   ~OptionsForm() override {
     if (hwnd_) DestroyWindow(hwnd_);
   }
 
   std::optional<OptionsDraft> Run(HWND owner) {
-    const SIZE outer = win::OuterSize(kStyle, kClientWidth, kClientHeight);
+    const Scale& s = scale_;
+    const SIZE outer = win::OuterSizeForDpi(kStyle, WS_EX_DLGMODALFRAME, s(kClientWidth), s(kClientHeight), s.dpi());
     CreateWindowOf(instance_, {kOptionsFormClass}, WS_EX_DLGMODALFRAME, kStyle, "Options", 0, 0, outer.cx,
                    outer.cy, owner);
-    font_.Reset(CreateFontA(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+    font_.Reset(CreateFontA(s.PixelFontHeight(-11), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
                             CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, "MS Sans Serif"));
     for (const ControlSpec& c : kControls) Make(c);
-    graphics_.Add(launchBevel_, kLaunchPanel);
-    graphics_.Add(displayBevel_, kDisplayPanel);
-    RECT inside = kPicturePanel;
-    InflateRect(&inside, -1, -1);
-    graphics_.Add(picture_, inside);
-    graphics_.Add(pictureBevel_, kPicturePanel);
+    for (win::Bevel* bevel : {&launchBevel_, &displayBevel_, &pictureBevel_}) bevel->SetThickness(s.Line());
+    graphics_.Add(launchBevel_, Scaled(kLaunchPanel));
+    graphics_.Add(displayBevel_, Scaled(kDisplayPanel));
+    // The picture fills the panel inside its bevel, drawn for that size.
+    RECT inside = Scaled(kPicturePanel);
+    InflateRect(&inside, -s.Line(), -s.Line());
+    picture_.Reset(win::LoadArt(instance_, "OPTIONS", 1, inside.right - inside.left, inside.bottom - inside.top));
+    pictureControl_.SetBitmap(picture_.get());
+    graphics_.Add(pictureControl_, inside);
+    graphics_.Add(pictureBevel_, Scaled(kPicturePanel));
     Show();
     win::CentreOnScreen(hwnd_);
     win::RunModal(hwnd_, owner, [this] { return closed_; }, true, GetDlgItem(hwnd_, OK));
@@ -93,17 +98,26 @@ class OptionsForm : public win::Window {
   }
 
  private:
-  void Make(const ControlSpec& c) {
+  RECT Scaled(const RECT& r) const { return {scale_(r.left), scale_(r.top), scale_(r.right), scale_(r.bottom)}; }
+
+  // One control of the table (a radio group with its items), at the scale.
+  void Make(const ControlSpec& spec) {
+    const Scale& s = scale_;
+    ControlSpec c = spec;
+    c.left = s(spec.left);
+    c.top = s(spec.top);
+    c.width = s(spec.width);
+    c.height = s(spec.height);
     const DWORD child = WS_CHILD | WS_VISIBLE;
     switch (c.kind) {
       case Kind::RadioGroup: {
         Control("BUTTON", c.caption, child | BS_GROUPBOX | WS_GROUP, c.left, c.top, c.width, c.height, c.id, 0);
         const int n = ItemCount(c);
-        const int step = (c.height - 20) / n;
+        const int step = (c.height - s(20)) / n;
         for (int i = 0; i < n; ++i) {
           const DWORD first = i == 0 ? WS_GROUP | WS_TABSTOP : 0;
-          Control("BUTTON", c.items[i], child | BS_AUTORADIOBUTTON | first, c.left + 8, c.top + 16 + step * i,
-                  c.width - 16, 17, c.id + 1 + i, 0);
+          Control("BUTTON", c.items[i], child | BS_AUTORADIOBUTTON | first, c.left + s(8), c.top + s(16) + step * i,
+                  c.width - s(16), s(17), c.id + 1 + i, 0);
         }
         break;
       }
@@ -237,12 +251,14 @@ class OptionsForm : public win::Window {
 
   HINSTANCE instance_;
   OptionsDraft draft_;
+  Scale scale_;
   win::Font font_;
   win::GraphicControls graphics_{hwnd_};
   win::Bevel launchBevel_{BDR_RAISEDINNER | BDR_SUNKENOUTER};
   win::Bevel displayBevel_{BDR_RAISEDINNER | BDR_SUNKENOUTER};
   win::Bevel pictureBevel_{BDR_SUNKENINNER};
-  win::Picture picture_;
+  win::Bitmap picture_;
+  win::Picture pictureControl_;
   bool closed_ = false;
   bool accepted_ = false;
 };
@@ -250,8 +266,8 @@ class OptionsForm : public win::Window {
 }  // namespace
 
 std::optional<OptionsDraft> RunOptionsDialog(HINSTANCE instance, HWND owner, const OptionsDraft& start,
-                                             HBITMAP picture) {
-  OptionsForm form(instance, start, picture);
+                                             Scale scale) {
+  OptionsForm form(instance, start, scale);
   return form.Run(owner);
 }
 

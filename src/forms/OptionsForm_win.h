@@ -7,6 +7,7 @@
 
 #include <optional>
 
+#include "core/Scale.h"
 #include "settings/OptionsDialog.h"
 
 namespace nimbrel {
@@ -16,6 +17,6 @@ inline constexpr const char* kOptionsFormClass = "TfrmOptions";
 // Shows the dialog modally over `owner`; `picture` is the decorative
 // bitmap. Returns the draft on OK, nothing on Cancel, Escape or the close box.
 std::optional<OptionsDraft> RunOptionsDialog(HINSTANCE instance, HWND owner, const OptionsDraft& start,
-                                             HBITMAP picture);
+                                             Scale scale);
 
 }  // namespace nimbrel

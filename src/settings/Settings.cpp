@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <array>
 #include <cfloat>
+#include <climits>
 #include <cmath>
+#include <cstdint>
 #include <string_view>
 #include <variant>
 #include <vector>
@@ -253,8 +255,13 @@ void LoadSettings(Registry& registry, Engine& engine, DisplayOptions& display,
   }
 }
 
-void SaveSettings(Registry& registry, Engine& engine, const DisplayOptions& display,
-                  const WindowSettings& window) {
+namespace {
+
+// Writes every value in SaveSettings' order. With `failed`, a value that
+// can't be written is noted there and the rest are still written; without,
+// the first failure is thrown.
+void SaveAll(Registry& registry, Engine& engine, const DisplayOptions& display, const WindowSettings& window,
+             std::vector<std::string>* failed) {
   std::array<Extended, kStackSize> levels{};
   for (Extended& level : levels) level = engine.Pop();  // the first pop is X
 
@@ -264,8 +271,27 @@ void SaveSettings(Registry& registry, Engine& engine, const DisplayOptions& disp
   // created is reported as the first value that could not be written.
   OpenSettingsKey(registry);
   for (const SettingValue* v : SaveOrder()) {
-    Write(registry, *v, Fetch(*v, engine, display, window, levels));
+    try {
+      Write(registry, *v, Fetch(*v, engine, display, window, levels));
+    } catch (const RegistryError&) {
+      if (!failed) throw;
+      failed->emplace_back(v->name);
+    }
   }
+}
+
+}  // namespace
+
+void SaveSettings(Registry& registry, Engine& engine, const DisplayOptions& display,
+                  const WindowSettings& window) {
+  SaveAll(registry, engine, display, window, nullptr);
+}
+
+std::vector<std::string> SaveSettingsAtSessionEnd(Registry& registry, Engine& engine, const DisplayOptions& display,
+                                                  const WindowSettings& window) {
+  std::vector<std::string> failed;
+  SaveAll(registry, engine, display, window, &failed);
+  return failed;
 }
 
 std::string UninstallCommand(const std::string& exePath) {
@@ -280,14 +306,20 @@ namespace {
 
 // Writes the entry below one root; false when the key can't be opened or a
 // value can't be written.
-bool WriteEntryUnder(Registry& registry, RootKey root, size_t firstCreated,
-                     const std::string& command) {
+bool WriteEntryUnder(Registry& registry, RootKey root, size_t firstCreated, const std::string& command,
+                     const std::string& icon, uint32_t sizeKb) {
   registry.SetRootKey(root);
   CurrentKeyCloser closer(registry);
   if (!OpenLevels(registry, kUninstallKey, firstCreated)) return false;
   try {
     registry.WriteString("DisplayName", kUninstallDisplayName);
     registry.WriteString("UninstallString", command);
+    registry.WriteString("DisplayVersion", kUninstallDisplayVersion);
+    registry.WriteString("Publisher", kUninstallPublisher);
+    registry.WriteString("DisplayIcon", icon);
+    registry.WriteInteger("EstimatedSize", static_cast<int32_t>(std::min<uint32_t>(sizeKb, INT32_MAX)));
+    registry.WriteInteger("NoModify", 1);
+    registry.WriteInteger("NoRepair", 1);
   } catch (const RegistryError&) {
     return false;
   }
@@ -296,17 +328,21 @@ bool WriteEntryUnder(Registry& registry, RootKey root, size_t firstCreated,
 
 }  // namespace
 
-UninstallEntryPlace WriteUninstallEntry(Registry& registry, const std::string& exePath) {
+UninstallEntryPlace WriteUninstallEntry(Registry& registry, const std::string& exePath, uint32_t sizeKb) {
   const std::string command = UninstallCommand(exePath);
+  // The icon is the program's first: its path as it is (no quotes), then ",0".
+  std::string icon = exePath;
+  if (icon.size() >= 2 && icon.front() == '"' && icon.back() == '"') icon = icon.substr(1, icon.size() - 2);
+  icon += ",0";
   UninstallEntryPlace place = UninstallEntryPlace::Nowhere;
   // Below HKEY_LOCAL_MACHINE only the entry's own key is created; the keys
   // above it belong to Windows. Below HKEY_CURRENT_USER the Uninstall key
   // often doesn't exist yet, so every missing level is created.
   const std::string_view path = kUninstallKey;
   const auto entryLevel = static_cast<size_t>(std::count(path.begin(), path.end(), '\\'));
-  if (WriteEntryUnder(registry, RootKey::LocalMachine, entryLevel, command)) {
+  if (WriteEntryUnder(registry, RootKey::LocalMachine, entryLevel, command, icon, sizeKb)) {
     place = UninstallEntryPlace::LocalMachine;
-  } else if (WriteEntryUnder(registry, RootKey::CurrentUser, 0, command)) {
+  } else if (WriteEntryUnder(registry, RootKey::CurrentUser, 0, command, icon, sizeKb)) {
     place = UninstallEntryPlace::CurrentUser;
   }
   registry.SetRootKey(RootKey::CurrentUser);

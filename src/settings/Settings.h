@@ -16,8 +16,10 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/Engine.h"
+#include "core/Version.h"
 #include "display/DisplayOptions.h"
 #include "settings/Registry.h"
 
@@ -80,10 +82,18 @@ void LoadSettings(Registry& registry, Engine& engine, DisplayOptions& display,
 void SaveSettings(Registry& registry, Engine& engine, const DisplayOptions& display,
                   const WindowSettings& window);
 
+// As SaveSettings, for when the session is ending and nobody is left to
+// tell: a value that can't be written is skipped and the rest are still
+// written. Returns the names of the values that failed; never throws.
+std::vector<std::string> SaveSettingsAtSessionEnd(Registry& registry, Engine& engine, const DisplayOptions& display,
+                                                  const WindowSettings& window);
+
 inline constexpr const char* kSettingsKey = "Software\\Quarvel\\Nimbrel";
 inline constexpr const char* kUninstallKey =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Nimbrel";
 inline constexpr const char* kUninstallDisplayName = "Quarvel Calculator 1.1";
+inline constexpr const char* kUninstallPublisher = NIMBREL_COMPANY_NAME;
+inline constexpr const char* kUninstallDisplayVersion = NIMBREL_VERSION_TEXT;
 
 // Where WriteUninstallEntry put the entry.
 enum class UninstallEntryPlace { LocalMachine, CurrentUser, Nowhere };
@@ -93,11 +103,14 @@ enum class UninstallEntryPlace { LocalMachine, CurrentUser, Nowhere };
 // already comes in quotes is not quoted twice.
 std::string UninstallCommand(const std::string& exePath);
 
-// Writes the uninstall entry (DisplayName and UninstallString) under
-// HKEY_LOCAL_MACHINE\<kUninstallKey>. Where that key can't be opened or
+// Writes the uninstall entry under HKEY_LOCAL_MACHINE\<kUninstallKey>:
+// DisplayName and UninstallString, and what the list of installed programs
+// shows beside them: DisplayVersion, Publisher, DisplayIcon (the program's
+// own icon), EstimatedSize (in KB, `sizeKb`), NoModify and NoRepair (the
+// calculator has neither). Where that key can't be opened or
 // written, as for a standard user, the same entry goes under
 // HKEY_CURRENT_USER\<kUninstallKey>, which Windows lists too. Never throws a
 // RegistryError: without any entry the calculator still starts.
-UninstallEntryPlace WriteUninstallEntry(Registry& registry, const std::string& exePath);
+UninstallEntryPlace WriteUninstallEntry(Registry& registry, const std::string& exePath, uint32_t sizeKb = 0);
 
 }  // namespace nimbrel

@@ -8,6 +8,7 @@
 #include "core/Engine.h"
 #include "forms/MainWindow_win.h"
 #include "setup/Uninstall_win.h"
+#include "win/Dpi_win.h"
 #include "win/Module_win.h"
 
 namespace {
@@ -20,6 +21,9 @@ constexpr const char* kCurrentlyRunning =
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   using namespace nimbrel;
+  // Before any window: drawn at each monitor's own scale (the manifest says
+  // so too; this covers a copy whose manifest was lost).
+  win::BecomeDpiAware();
   const HWND running = FindWindowA(kWindowClass, kCaption);
 
   // The tail is taken from the whole command line by our own rule rather

@@ -44,8 +44,19 @@ void Picture::Paint(HDC dc) const {
 }
 
 void Bevel::Paint(HDC dc) const {
+  // One edge of each kind is one pixel per line; a thicker one is the same
+  // edge drawn again one pixel further in, for each pixel of thickness,
+  // outer lines first.
+  const UINT parts[] = {edge_ & BDR_OUTER, edge_ & BDR_INNER};
   RECT r = bounds_;
-  DrawEdge(dc, &r, edge_, BF_RECT);
+  for (UINT part : parts) {
+    if (!part) continue;
+    for (int i = 0; i < lines_; ++i) {
+      RECT line = r;
+      DrawEdge(dc, &line, part, BF_RECT);
+      InflateRect(&r, -1, -1);
+    }
+  }
 }
 
 void Label::Paint(HDC dc) const {

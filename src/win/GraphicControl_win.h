@@ -64,16 +64,20 @@ class Picture : public GraphicControl {
 class Bevel : public GraphicControl {
  public:
   explicit Bevel(UINT edge = BDR_SUNKENOUTER) : edge_(edge) {}
+  // Each of the edge's lines drawn `lines` pixels wide (at a larger scale).
+  void SetThickness(int lines) { lines_ = lines < 1 ? 1 : lines; }
   void Paint(HDC dc) const override;
 
  private:
   UINT edge_;
+  int lines_ = 1;
 };
 
 // One line of text on a transparent background, in a font it doesn't own.
 class Label : public GraphicControl {
  public:
   Label(std::string text, HFONT font, COLORREF colour) : text_(std::move(text)), font_(font), colour_(colour) {}
+  void SetFont(HFONT font) { font_ = font; }
   void Paint(HDC dc) const override;
 
  private:

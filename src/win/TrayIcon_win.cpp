@@ -21,6 +21,11 @@ void TrayIcon::Hide() {
   shown_ = false;
 }
 
+void TrayIcon::SetIcon(HICON icon) {
+  data_.hIcon = icon;
+  if (shown_) Shell_NotifyIconA(NIM_MODIFY, &data_);
+}
+
 void TrayIcon::SetTip(const std::string& tip) {
   if (tip == data_.szTip) return;
   lstrcpynA(data_.szTip, tip.c_str(), sizeof data_.szTip);

@@ -23,6 +23,8 @@ class TrayIcon {
   void Hide();
   bool shown() const { return shown_; }
   void SetTip(const std::string& tip);
+  // A new picture (the same icon at another size, for another scale).
+  void SetIcon(HICON icon);
 
  private:
   NOTIFYICONDATAA data_{};

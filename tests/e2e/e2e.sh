@@ -168,9 +168,25 @@ for want in Medium:185x201 Small:185x57 Large:321x233; do
   import -display "$DISPLAY" -window root "$OUT/size-${want%%:*}.png"
 done
 # The right-click menu, worked from the keyboard: On Top, Small, Medium, Large.
+viewable_windows() {  # how many top-level X windows show (a popup menu is one more)
+  local n=0
+  for w in $(xwininfo -root -children | awk '/^ +0x/ { print $1 }'); do
+    xwininfo -id "$w" 2>/dev/null | grep -q IsViewable && n=$((n + 1))
+  done
+  echo "$n"
+}
+MENU_SEEN=
 menu_choice() {  # HOW-MANY-DOWNS [SCREENSHOT]
+  local before
+  before=$(viewable_windows)
   xdotool mousemove --window "$W" 100 30 click 3
   sleep 0.5
+  # The first time: the menu is seen as one more window (so that "no menu"
+  # during About means something).
+  if [ -z "$MENU_SEEN" ]; then
+    check "the right-click menu shows as a window of its own" "$(viewable_windows)" "$((before + 1))"
+    MENU_SEEN=1
+  fi
   [ -n "${2:-}" ] && import -display "$DISPLAY" -window root "$OUT/$2"
   for _ in $(seq "$1"); do xdotool key Down; done
   xdotool key Return
@@ -181,14 +197,25 @@ check "Medium from the right-click menu" "$(size)" "185x201"
 menu_choice 4
 check "and Large" "$(size)" "321x233"
 menu_choice 1   # On Top, checked at the next look
-# Shift and Enter: the About screen; its lines come one a second; a click ends it.
+# Shift and Enter: the About screen; its lines come one a second; a click
+# ends it. From Small, so that both the way in and the way back show.
+menu_choice 2
+check "Small before About" "$(size)" "185x57"
 xdotool key Num_Lock Return
+for _ in $(seq 30); do [ "$(size)" = 321x233 ] && break; sleep 0.1; done
+check "About shows at the full face's size" "$(size)" "321x233"
 sleep 3.5
 import -display "$DISPLAY" -window root "$OUT/about.png"
-xdotool mousemove --window "$W" 100 100 click 1
+BEFORE=$(viewable_windows)
+xdotool mousemove --window "$W" 100 100 click 3
 sleep 0.5
-check "a click ends About" "$(size)" "321x233"
-check "and the face is back" "$(copied)" "7.00"
+check "a right click during About opens no menu" "$(viewable_windows)" "$BEFORE"
+xdotool mousemove --window "$W" 100 100 click 1
+for _ in $(seq 30); do [ "$(size)" = 185x57 ] && break; sleep 0.1; done
+check "a click ends About, back to Small" "$(size)" "185x57"
+check "and the display is back" "$(copied)" "7.00"
+menu_choice 4
+check "Large again" "$(size)" "321x233"
 # The Shift key shows the second legends.
 xdotool mousemove --window "$W" 168 76 click 1
 sleep 0.3
@@ -255,12 +282,28 @@ options() {  # CLICKS...: open the dialog, click at each x,y of its client area,
   OPT=$(window_shown '^Options$')
   for at in "$@"; do xdotool mousemove --window "$OPT" "${at%,*}" "${at#*,}" click 1; sleep 0.1; done
   [ -n "${SHOT:-}" ] && import -display "$DISPLAY" -window root "$OUT/$SHOT"
-  xdotool mousemove --window "$OPT" 328 20 click 1   # OK
-  check "OK closes the options" "$(window_closed "$OPT")" "closed"
+  local button=${CLOSE_WITH:-OK}
+  if [ "$button" = OK ]; then
+    xdotool mousemove --window "$OPT" 328 20 click 1
+  else
+    xdotool mousemove --window "$OPT" 328 52 click 1   # Cancel
+  fi
+  check "$button closes the options" "$(window_closed "$OPT")" "closed"
   activate
+}
+tray_icon() {  # whether the tray shows an icon: the tray's own window is mapped while it holds one
+  local t
+  t=$(xdotool search --name '^Wine System Tray$' 2>/dev/null | head -1)
+  [ -n "$t" ] && xwininfo -id "$t" | grep -q IsViewable && echo present || echo absent
 }
 start
 check "the stack as the session left it" "$(copied)" "42.00"
+# Cancel leaves every setting, the link and the tray icon as they were.
+check "the tray icon before the options" "$(tray_icon)" "present"
+CLOSE_WITH=Cancel options 30,66 261,104 261,152 170,342   # Hexidecimal, Launch at Start Up, no tray icon, Scientific
+check "after Cancel, still decimal" "$(copied)" "42.00"
+check "no start-up link" "$(startup_link)" "absent"
+check "and the tray icon still there" "$(tray_icon)" "present"
 SHOT=options.png options 30,66 261,104   # Hexidecimal, Launch at Start Up
 check "the display in hexadecimal at once" "$(copied)" "2A.00"
 check "the start-up link is made at once" "$(startup_link)" "present"

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <sstream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -150,6 +151,22 @@ TEST(Dispatch, AFaultClearsTheShiftAndTheEntry) {
   EXPECT_EQ(s.TakeEvents(), (Lines{"error Floating point division by zero"}));
   EXPECT_FALSE(s.calc.face.ShiftOn());
   EXPECT_FALSE(s.calc.display.entry.InProgress());
+}
+
+TEST(Dispatch, AnyFailureOfAHandlerGetsTheWholeExceptionHandler) {
+  // Not a floating-point fault: something else a handler may throw.
+  FakePlatform fake;
+  Calculator calc(fake);
+  for (uint16_t key : {uint16_t{'1'}, uint16_t{13}, uint16_t{'2'}}) calc.DispatchKey(key);
+  ASSERT_TRUE(calc.display.entry.InProgress());
+  calc.face.ShowShifted();
+  fake.Take();
+  const int paintsBefore = fake.paints;
+  calc.Guarded([] { throw std::runtime_error("Out of memory"); });
+  EXPECT_EQ(fake.Take(), (Lines{"error Out of memory"}));
+  EXPECT_FALSE(calc.face.ShiftOn());
+  EXPECT_FALSE(calc.display.entry.InProgress());
+  EXPECT_GT(fake.paints, paintsBefore);
 }
 
 TEST(Dispatch, BasesDecideWhichKeysAreDigits) {

@@ -65,6 +65,17 @@ TEST_F(ModeButtonTest, MovesWithoutAPressChangeNothing) {
   EXPECT_EQ(changes, 1);
 }
 
+TEST_F(ModeButtonTest, AtTwiceTheScaleTheWholeLargerKeyCounts) {
+  key.SetSize(66, 50);
+  key.MouseDown(MouseButton::Left, 60, 45);
+  key.MouseMove(65, 49);  // inside only because the key is larger now
+  EXPECT_TRUE(Down());
+  key.MouseMove(66, 20);
+  EXPECT_FALSE(Down());
+  key.MouseUp(MouseButton::Left, 65, 49);
+  EXPECT_EQ(clicks, 1);
+}
+
 TEST(FrameRects, ShowTheChosenFrameWholeOrPressed) {
   const struct {
     int width, height, frames, glyph;
@@ -83,6 +94,11 @@ TEST(FrameRects, ShowTheChosenFrameWholeOrPressed) {
     EXPECT_EQ(copy.source, c.source) << c.width << " glyph " << c.glyph;
     EXPECT_EQ(copy.dest, c.dest) << c.width << " glyph " << c.glyph;
   }
+  // At 200 % a pressed key moves two pixels, and loses two columns and rows.
+  const FrameCopy pressed = FrameRects(132, 50, 2, 2, true, 2);
+  EXPECT_EQ(pressed.source, (PixelRect{66, 0, 130, 48}));
+  EXPECT_EQ(pressed.dest, (PixelRect{2, 2, 66, 50}));
+  EXPECT_EQ(FrameRects(132, 50, 2, 2, false, 2).dest, (PixelRect{0, 0, 66, 50}));
 }
 
 }  // namespace

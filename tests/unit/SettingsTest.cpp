@@ -477,8 +477,9 @@ TEST_F(SettingsTest, NumbersAreSavedAsTheNearestDouble) {
     Extended x;
     double saved;
   } cases[] = {
-      {"1/3", one / three, 1.0 / 3.0},
-      {"-2/3", -2 * one / three, -2.0 / 3.0},
+      // Exact literals: 1.0 / 3.0 would be worked out in extended precision on x87.
+      {"1/3", one / three, 0x1.5555555555555p-2},
+      {"-2/3", -2 * one / three, -0x1.5555555555555p-1},
       {"half way, to even (down)", 1 + 0x1p-53L, 1.0},
       {"half way, to even (up)", 1 + 0x3p-53L, 1 + 0x1p-51},
       {"just above half way", 1 + 0x1p-53L + 0x1p-63L, 1 + 0x1p-52},
@@ -509,7 +510,9 @@ TEST_F(SettingsTest, AThirdComesBackAsTheDoubleNearestAThird) {
   Save(before);
   Homes after;
   Load(after);
-  const Extended nearestDouble = static_cast<Extended>(1.0 / 3.0);
+  // The double nearest 1/3 as an exact literal: 1.0 / 3.0 is worked out in
+  // extended precision where FLT_EVAL_METHOD is 2 (x87), giving the extended third.
+  const Extended nearestDouble = 0x1.5555555555555p-2L;
   EXPECT_EQ(after.engine.X(), nearestDouble);
   EXPECT_NE(after.engine.X(), third);
   EXPECT_EQ(after.engine.Memory[4].value, nearestDouble);
@@ -622,6 +625,34 @@ TEST_F(SettingsTest, AValueThatCannotBeWrittenStopsSaving) {
     EXPECT_TRUE(reg.Find(HKCU, kKey, failing) == nullptr);
     EXPECT_FALSE(reg.HasCurrentKey());
   }
+}
+
+TEST_F(SettingsTest, AtTheSessionsEndEveryValueThatCanBeWrittenIs) {
+  MemoryRegistry reg;
+  FreshMachine(reg);
+  reg.FailWritesOf("Top");
+  reg.FailWritesOf("Stack3");
+  Homes h;
+  for (int level = 10; level >= 1; --level) h.engine.Push(level);  // X is 1, level 4 is 4
+  h.window.Left = 40;
+  std::vector<std::string> failed;
+  EXPECT_NO_THROW(failed = SaveSettingsAtSessionEnd(reg, h.engine, h.display, h.window));
+  EXPECT_EQ(failed, (std::vector<std::string>{"Top", "Stack3"}));
+  std::vector<std::string> rest = kSaveOrder;
+  std::erase(rest, "Top");
+  std::erase(rest, "Stack3");
+  EXPECT_EQ(reg.WrittenNames(), rest);
+  EXPECT_EQ(reg.Find(HKCU, kKey, "Left")->data, Dword(40));
+  EXPECT_EQ(reg.Find(HKCU, kKey, "Stack2")->data, Binary(3.0));
+  EXPECT_EQ(reg.Find(HKCU, kKey, "Stack4")->data, Binary(5.0));
+  EXPECT_FALSE(reg.HasCurrentKey());
+
+  // A key that can't be written at all: every value fails, nothing is thrown.
+  MemoryRegistry locked;
+  FreshMachine(locked);
+  locked.SetAccess(HKCU, MemoryRegistry::Access::ReadOnly);
+  Homes other;
+  EXPECT_EQ(SaveSettingsAtSessionEnd(locked, other.engine, other.display, other.window).size(), kSaveOrder.size());
 }
 
 TEST_F(SettingsTest, ASettingsKeyThatCannotBeWrittenFailsAtTheFirstValue) {
@@ -742,6 +773,30 @@ TEST(UninstallEntry, ThePathIsQuoted) {
     FreshMachine(reg);
     ASSERT_EQ(WriteUninstallEntry(reg, c.exe), UninstallEntryPlace::LocalMachine);
     EXPECT_EQ(reg.Find(HKLM, kEntry, "UninstallString")->data, Text(c.command));
+  }
+}
+
+TEST(UninstallEntry, CarriesWhatTheListOfInstalledProgramsShows) {
+  for (const char* exe : {"C:\\Program Files\\Quarvel\\Nimbrel.exe", "\"C:\\Program Files\\Quarvel\\Nimbrel.exe\""}) {
+    SCOPED_TRACE(exe);
+    MemoryRegistry reg;
+    FreshMachine(reg);
+    ASSERT_EQ(WriteUninstallEntry(reg, exe, 1234), UninstallEntryPlace::LocalMachine);
+    const auto value = [&](const char* name) { return reg.Find(HKLM, kEntry, name); };
+    ASSERT_TRUE(value("DisplayVersion") && value("Publisher") && value("DisplayIcon") && value("EstimatedSize") &&
+                value("NoModify") && value("NoRepair"));
+    // The version the program's resources carry: 1.1 and a build number.
+    const std::string version(value("DisplayVersion")->data.begin(), value("DisplayVersion")->data.end() - 1);
+    EXPECT_EQ(value("DisplayVersion")->type, kRegSz);
+    EXPECT_EQ(version.rfind("1.1.", 0), 0u) << version;
+    EXPECT_EQ(version.find_first_not_of("0123456789", 4), std::string::npos) << version;
+    EXPECT_GT(version.size(), 4u);
+    EXPECT_EQ(value("Publisher")->data, Text("Quarvel"));
+    EXPECT_EQ(value("DisplayIcon")->data, Text("C:\\Program Files\\Quarvel\\Nimbrel.exe,0"));
+    EXPECT_EQ(value("EstimatedSize")->type, kRegDword);
+    EXPECT_EQ(value("EstimatedSize")->data, Dword(1234));
+    EXPECT_EQ(value("NoModify")->data, Dword(1));
+    EXPECT_EQ(value("NoRepair")->data, Dword(1));
   }
 }
 

@@ -379,7 +379,7 @@ TEST_F(RegistryWin, AThirdComesBackAsTheDoubleNearestAThird) {
   EXPECT_EQ(Stored(kSettings, "Stack0")->data, RawDouble(0x3FD5555555555555ULL));
   Homes after;
   Load(after);
-  EXPECT_EQ(after.engine.X(), static_cast<Extended>(1.0 / 3.0));
+  EXPECT_EQ(after.engine.X(), 0x1.5555555555555p-2L);  // the double nearest 1/3, exactly (1.0 / 3.0 is extended on x87)
 }
 
 TEST_F(RegistryWin, SixteenBitHomesAndNumbersOutOfRange) {
@@ -430,6 +430,26 @@ TEST_F(RegistryWin, TheUninstallEntryGoesToTheMachineWhenItMay) {
   EXPECT_EQ(command->type, static_cast<DWORD>(REG_SZ));
   EXPECT_EQ(command->data, Text("\"C:\\Program Files\\Nimbrel\\Nimbrel.exe\" -u"));
   EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kUserRoot + "\\" + kUninstallKey));
+  // What the list of installed programs shows, with the registry's own types.
+  const struct {
+    const char* name;
+    DWORD type;
+    Bytes data;
+  } shown[] = {
+      {"DisplayVersion", REG_SZ, Text(NIMBREL_VERSION_TEXT)},
+      {"Publisher", REG_SZ, Text("Quarvel")},
+      {"DisplayIcon", REG_SZ, Text("C:\\Program Files\\Nimbrel\\Nimbrel.exe,0")},
+      {"NoModify", REG_DWORD, Dword(1)},
+      {"NoRepair", REG_DWORD, Dword(1)},
+  };
+  for (const auto& v : shown) {
+    SCOPED_TRACE(v.name);
+    const auto stored = Stored(entry, v.name);
+    ASSERT_TRUE(stored);
+    EXPECT_EQ(stored->type, v.type);
+    EXPECT_EQ(stored->data, v.data);
+  }
+  EXPECT_EQ(Stored(entry, "EstimatedSize")->type, static_cast<DWORD>(REG_DWORD));
 }
 
 TEST_F(RegistryWin, ADeniedMachineListSendsTheEntryToTheUser) {

@@ -4,13 +4,21 @@
 // legends from this program's output, so the pictures always match the table
 // the Win32 face and the dispatcher use. Legends are UTF-8 and are passed
 // through unchanged; only characters JSON requires are escaped.
+//
+// It also prints the DPIs the pictures are drawn for and, for each, every
+// design length up to kLongestLength as the program scales it, so that the
+// art has exactly the pixel sizes the program asks for.
 #include <cstdio>
 #include <string>
 #include <string_view>
 
 #include "core/FaceKeys.h"
+#include "core/Scale.h"
 
 namespace {
+
+// Longer than any design length the pictures use (the 370-pixel memory strip).
+constexpr int kLongestLength = 400;
 
 std::string JsonString(std::string_view s) {
   std::string out = "\"";
@@ -55,6 +63,14 @@ int main() {
   for (std::size_t i = 0; i < nimbrel::kDualLegendKeys.size(); ++i) {
     std::printf("%s%s", i ? ", " : "", JsonString(nimbrel::kDualLegendKeys[i]).c_str());
   }
-  std::printf("]\n}\n");
+  std::printf("],\n  \"art\": [\n");
+  const std::size_t dpis = sizeof nimbrel::kArtDpis / sizeof nimbrel::kArtDpis[0];
+  for (std::size_t i = 0; i < dpis; ++i) {
+    const nimbrel::Scale scale(nimbrel::kArtDpis[i]);
+    std::printf("    {\"dpi\": %d, \"lengths\": [", scale.dpi());
+    for (int n = 0; n <= kLongestLength; ++n) std::printf("%s%d", n ? ", " : "", scale(n));
+    std::printf("]}%s\n", i + 1 < dpis ? "," : "");
+  }
+  std::printf("  ]\n}\n");
   return 0;
 }

@@ -1,5 +1,8 @@
 #!/usr/bin/env bash
-# Regenerates the calculator's art in res/ from the face table.
+# Regenerates the calculator's art in res/ from the face table: every picture
+# at 96, 144, 192 and 288 DPI in res/art/ (JPEG backgrounds, PNG key strips),
+# res/Art.rc listing them, the icon, the click sound, the display font and
+# preview.png.
 #
 #   tools/art/make-art.sh            build facetable, draw everything into res/
 #   tools/art/make-art.sh --twice    the same, then draw again into a scratch
@@ -32,6 +35,14 @@ fi
 
 g++ -std=gnu++20 -O1 -I"$root/src" "$here/facetable.cpp" "$root/src/core/FaceKeys.cpp" \
     -o "$work/facetable"
+
+# The generator reads back every file it writes; its tests show that those
+# checks refuse what the program's decoders could not read.
+if ! "$PY" "$here/test_make_art.py" >"$work/tests.log" 2>&1; then
+  cat "$work/tests.log" >&2
+  echo "make-art: the generator's tests failed" >&2
+  exit 1
+fi
 
 "$PY" "$here/make_art.py" --facetable "$work/facetable" --out "$root/res"
 
