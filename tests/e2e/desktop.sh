@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # Nimbrel.exe in Wine's desktop mode, closer to Windows than bare Xvfb:
 # Windows-drawn frames with their minimise and close boxes, a taskbar with
-# its notification area, and the work area above it. The calculator is
-# installed in the prefix's drive C and started by its Windows path; the
-# probe (tests/e2e/probe) looks at it from inside the same desktop and sends
-# what Windows sends at a session's end. Each scenario has a fresh prefix.
+# its Start button, task buttons and notification area, and the work area
+# above it. As on Windows, the desktop and its taskbar are there before the
+# calculator starts. The calculator is installed in the prefix's drive C and
+# started by its Windows path; the probe (tests/e2e/probe) looks at it from
+# inside the same desktop, reads the tray icon's tip, and sends what Windows
+# sends at a session's end. Each scenario has a fresh prefix.
 # Usage: desktop.sh NIMBREL.EXE READY-PREFIX WINE-LOADER OUT-FOLDER
 . "$(dirname "$0")/lib.sh" "$@"
 e2e_begin desktop "${NIMBREL_DESKTOP_DISPLAY:-92}"
@@ -17,14 +19,23 @@ install() {  # the program and its companion files in C:\Quarvel
   mkdir -p "$dir"
   for f in "$EXE" "$(dirname "$EXE")"/{Sound.wav,Nimbrel.htm,readme.txt}; do [ -f "$f" ] && cp "$f" "$dir/"; done
 }
-start() {  # a desktop with the calculator in it; waits for its window to show
-  # The last run's desktop closes itself once its last program has gone.
-  if [ -n "$DESK" ]; then
-    for _ in $(seq 100); do kill -0 "$DESK" 2>/dev/null || break; sleep 0.1; done
-    wait "$DESK" 2>/dev/null
-  fi
-  ( exec "$WINE" explorer /desktop="$DESKTOP_NAME,1024x768" "$INSTALLED" ) >/dev/null 2>&1 </dev/null &
+desktop() {  # the desktop and its taskbar, with the work area above it
+  # A named desktop has a taskbar only with the shell on; without it, Wine
+  # makes a bar for the first tray icon, after the program has already read
+  # a work area that covers the whole screen. The desktop closes when its
+  # last program ends: the probe stays in it (ended with the prefix's server).
+  "$WINE" reg add 'HKCU\Software\Wine\Explorer\Desktops\'"$DESKTOP_NAME" /v EnableShell /t REG_DWORD /d 1 /f \
+    >/dev/null 2>&1 </dev/null
+  ( exec "$WINE" explorer /desktop="$DESKTOP_NAME,1024x768" "Z:${PROBE_EXE//\//\\}" stay 900 ) \
+    >/dev/null 2>&1 </dev/null &
   DESK=$!
+  [ "$(probe until taskbar 30)" = "until taskbar ok" ]
+}
+start() {  # the calculator, in the desktop already there; waits for its window to show
+  [ -n "$DESK" ] || desktop || { echo "no taskbar in the desktop" >&2; return 1; }
+  [ -n "$APP" ] && wait "$APP" 2>/dev/null   # the last start's launcher, gone once it has started
+  ( exec "$WINE" explorer /desktop="$DESKTOP_NAME" "$INSTALLED" ) >/dev/null 2>&1 </dev/null &
+  APP=$!
   [ "$(probe until shown 30)" = "until shown ok" ]
 }
 place() { probe_rect window | awk '{ print $1, $2 }'; }  # where the window's top left corner is
@@ -52,6 +63,23 @@ tray_menu() {  # ITEM [SCREENSHOT]: right click on the tray icon, then a click o
   if [ "$1" = Restore ]; then y=$(($3 + ($5 - $3) / 5)); else y=$(($5 - ($5 - $3) / 5)); fi
   xdotool mousemove "$x" "$y"   # onto the item first, as the pointer goes (the icon's tip gives way)
   xdotool click 1
+}
+activate_display() {  # a click on the display, where no key is, makes the calculator active
+  local client
+  client=$(probe_rect client)
+  [ -n "$client" ] || return 1
+  set -- $client
+  xdotool mousemove $(($1 + 230)) $(($2 + 12)) click 1
+}
+tray_tip() {  # the tip that shows with the pointer over the tray icon
+  local at
+  at=$(probe_point trayicon)
+  [ -n "$at" ] || { echo "(no tray icon)"; return; }
+  [ "$(probe until no-tip 5)" = "until no-tip ok" ] || { echo "(a tip was already shown)"; return; }
+  # Onto the icon, and a pixel on, as a hand moves it: the tip needs motion.
+  xdotool mousemove $((${at% *} - 1)) ${at#* } sleep 0.1 mousemove ${at% *} ${at#* }
+  probe until tip 5 tip | awk '$1 == "until" && $3 != "ok" { print "(no tip shows)"; exit }
+                               $1 == "tip" { sub(/^tip /, ""); print }'
 }
 end_session() {  # what Windows does at a log-off: ask, tell, end the process
   probe endsession | awk '{ print $3 }'
@@ -112,6 +140,19 @@ close_box_hides() {
   check "on the work area" "$(on_work_area)" inside
 }
 
+# The tray icon's tip says what X holds, as the pointer finds it: first the
+# empty stack's, then after 2 Enter 3 +.
+tip_follows_x() {
+  install
+  start || { need "the calculator starts in the desktop" no yes; return; }
+  check "the tip at the start" "$(tray_tip)" "Nimbrel [X: 0.0000]"
+  activate_display || { need "the calculator has a client area" no yes; return; }
+  xdotool key 2 Return 3 shift+equal
+  check "2 Enter 3 +" "$(copied)" "5.0000"
+  check "the tip after 2 Enter 3 +" "$(tray_tip)" "Nimbrel [X: 5.0000]"
+  shot desktop-tray-tip
+}
+
 # A stored place: LEFT TOP, and whether it should come up unchanged ("same")
 # or be moved onto the work area ("moved"): its title bar lies outside every
 # work area (off the screen, under the taskbar, or a bigger screen's place).
@@ -134,6 +175,7 @@ stored_place() {
 scenario "minimised, then the session ends" minimised_at_session_end
 scenario "minimised, then Exit from the tray" minimised_tray_exit
 scenario "the close box hides into the tray, Restore shows" close_box_hides
+scenario "the tray icon's tip follows X" tip_follows_x
 for row in "100 80 same" "5000 -32000 moved" "-32000 -32000 moved" "1500 900 moved" "200 752 moved"; do
   scenario "stored place ${row% *} (${row##* })" stored_place $row
 done

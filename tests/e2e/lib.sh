@@ -138,6 +138,7 @@ end_prefix() {
   [ -n "$DESK" ] && wait "$DESK" 2>/dev/null
   APP= DESK=
   rm -rf "$WINEPREFIX"
+  unset WINEPREFIX
 }
 
 # ---- the registry

@@ -1,7 +1,7 @@
 // e2e_probe: looks at the calculator's window from outside, as Windows sees
 // it, for the end-to-end scripts: places, states, the work area, the tray's
-// buttons, and the messages the system sends at a session's end and at a
-// change of DPI.
+// buttons and tip, and the messages the system sends at a session's end and
+// at a change of DPI.
 //
 //   e2e_probe [--desktop NAME] COMMAND [ARGS]...
 //
@@ -23,9 +23,15 @@
 //   trayicon             trayicon X Y: the middle of the notification area's
 //                        last icon (from the right: the newest)
 //   menu                 menu L T R B, or "menu none": the popup menu shown
+//   tip                  tip TEXT, or "tip none": the text of the tooltip shown
+//                        (a visible tooltips_class32 window of any program)
 //   until STATE SECONDS  STATE reached within SECONDS (shown, hidden, iconic,
-//                        found, gone; menu: a popup menu shows):
+//                        found, gone; menu: a popup menu shows; tip, no-tip: a
+//                        tooltip shows, none does; taskbar: it shows, and the
+//                        work area leaves it out):
 //                        "until STATE ok" or "until STATE timeout"
+//   stay SECONDS         does nothing that long: a program that keeps Wine's
+//                        desktop open (it closes when its last program ends)
 //   endsession           WM_QUERYENDSESSION, WM_ENDSESSION (TRUE), then the
 //                        window's process is ended: "endsession QUERY-RESULT ended|alive"
 //   dpichanged DPI [FROM]  WM_DPICHANGED with MAKEWPARAM(DPI, DPI) and the
@@ -34,6 +40,7 @@
 //
 // A missing calculator prints "none" (the exit status is then 2).
 #include <windows.h>
+#include <commctrl.h>
 
 #include <fcntl.h>
 #include <io.h>
@@ -75,7 +82,43 @@ int WindowDpi(HWND hwnd) {
   return dpi;
 }
 
+BOOL CALLBACK FindShownTip(HWND w, LPARAM found) {
+  char name[64] = {};
+  GetClassNameA(w, name, sizeof name);
+  if (lstrcmpiA(name, TOOLTIPS_CLASSA) != 0 || !IsWindowVisible(w)) return TRUE;
+  *reinterpret_cast<HWND*>(found) = w;
+  return FALSE;
+}
+HWND ShownTip() {
+  HWND found = nullptr;
+  EnumWindows(FindShownTip, reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
+// The text a tooltip draws. GetWindowText reads another process's window
+// text without asking it, and a tooltip keeps none there; asked with
+// WM_GETTEXT (which the system carries across), it answers with the text it
+// shows.
+std::string TipText(HWND tip) {
+  wchar_t text[512] = {};
+  DWORD_PTR length = 0;
+  if (!SendMessageTimeoutW(tip, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000, &length)) {
+    return {};
+  }
+  char utf8[1024] = {};
+  WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8, sizeof utf8 - 1, nullptr, nullptr);
+  return utf8;
+}
+
 bool Reached(const std::string& state) {
+  if (state == "tip") return ShownTip() != nullptr;
+  if (state == "no-tip") return ShownTip() == nullptr;
+  if (state == "taskbar") {  // shown, and left out of the work area
+    HWND bar = FindWindowA("Shell_TrayWnd", nullptr);
+    RECT barRect{}, work{}, common{};
+    return bar && IsWindowVisible(bar) && GetWindowRect(bar, &barRect) && !IsRectEmpty(&barRect) &&
+           SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0) && !IntersectRect(&common, &barRect, &work);
+  }
   if (state == "menu") {
     HWND menu = FindWindowA("#32768", nullptr);
     return menu && IsWindowVisible(menu);
@@ -237,6 +280,15 @@ int Run(int argc, char** argv) {
       std::printf("until %s %s\n", state.c_str(), ok ? "ok" : "timeout");
       if (!ok) status = 1;
       i += 2;
+      continue;
+    }
+    if (command == "stay" && i + 1 < argc) {
+      Sleep(static_cast<DWORD>(std::atof(argv[++i]) * 1000));
+      continue;
+    }
+    if (command == "tip") {
+      HWND tip = ShownTip();
+      if (tip) std::printf("tip %s\n", TipText(tip).c_str()); else std::printf("tip none\n");
       continue;
     }
     if (command == "taskbar") {
