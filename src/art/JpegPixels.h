@@ -8,7 +8,8 @@
 namespace nimbrel::art::jpeg {
 
 // The inverse DCT of one block of dequantized coefficients in natural
-// (row by row) order, level-shifted by 128, rounded and clamped to 0-255,
+// (row by row) order, level-shifted by 128, rounded to nearest and clamped
+// to 0-255,
 // written as eight rows of eight samples `stride` bytes apart. It is the
 // DCT's definition computed in single precision (separable, rows then
 // columns), not a fast approximation.

@@ -1,6 +1,7 @@
 #include "art/Resample.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -74,33 +75,68 @@ struct FramePlanes {
   int sourceRows;
   std::uint8_t* target;
   std::size_t targetStride;
-  int channels;
+  int channels;  // 3 (RGB) or 1 (alpha)
 };
 
-void ScaleFrame(const FramePlanes& f, const Axis& ax, const Axis& ay) {
-  const int columns = ax.size() * f.channels;
-  std::vector<std::uint32_t> rows(std::size_t(columns) * f.sourceRows);
-  for (int y = 0; y < f.sourceRows; ++y) {
-    const std::uint8_t* in = f.source + y * f.sourceStride;
-    std::uint32_t* out = &rows[std::size_t(y) * columns];
-    for (int i = 0; i < ax.size(); ++i) {
-      for (int c = 0; c < f.channels; ++c) {
-        std::uint32_t sum = 0;
-        const std::uint8_t* px = in + std::size_t(ax.first[i]) * f.channels + c;
-        for (std::size_t k = ax.start[i]; k < ax.start[i + 1]; ++k, px += f.channels) sum += ax.weights[k] * *px;
-        out[i * f.channels + c] = sum;
-      }
-    }
+// One row across: for each target pixel the weighted sum of its source
+// pixels, channel by channel (still to be divided by the denominator; at
+// most 255 x 2^16, and signed, since the x87 loads signed integers fastest).
+template <int kChannels>
+void ScaleRow(const std::uint8_t* in, const Axis& ax, std::int32_t* out) {
+  for (int i = 0; i < ax.size(); ++i, out += kChannels) {
+    std::uint32_t sum[kChannels] = {};
+    const std::uint8_t* px = in + std::size_t(ax.first[i]) * kChannels;
+    for (std::size_t k = ax.start[i]; k < ax.start[i + 1]; ++k, px += kChannels)
+      for (int c = 0; c < kChannels; ++c) sum[c] += ax.weights[k] * px[c];
+    for (int c = 0; c < kChannels; ++c) out[c] = static_cast<std::int32_t>(sum[c]);
   }
-  const std::uint64_t denominator = std::uint64_t(ax.denominator) * ay.denominator;
+}
+
+// Divides the whole-number sums by their denominator D (at most 2^32),
+// rounding halves up, with a multiplication instead of a division: the
+// exact quotient lies either on a half or at least 1/D (2^-32) from one,
+// and the computed one is within 2^-44 of it, so a bias of 2^-38 lifts
+// the halves over and moves nothing else across. lrint (to nearest) is one
+// instruction where a cast to int would switch the x87's rounding mode.
+struct Divider {
+  double reciprocal;
+  explicit Divider(std::uint64_t denominator) : reciprocal(1.0 / static_cast<double>(denominator)) {}
+  std::uint8_t operator()(double sum) const { return static_cast<std::uint8_t>(std::lrint(sum * reciprocal + 0x1p-38)); }
+};
+
+// The most source samples any target sample is made of.
+std::size_t Taps(const Axis& a) {
+  std::size_t most = 1;
+  for (int i = 0; i < a.size(); ++i) most = std::max(most, a.start[i + 1] - a.start[i]);
+  return most;
+}
+
+// One frame: rows across first, then the columns of those down. A target
+// row needs only a few consecutive source rows, later ones for later rows,
+// so the rows across are kept in a ring of that many. The sums stay whole
+// numbers below 2^53 all the way, so they are exact in doubles.
+void ScaleFrame(const FramePlanes& f, const Axis& ax, const Axis& ay) {
+  const std::size_t columns = std::size_t(ax.size()) * f.channels, taps = Taps(ay);
+  std::vector<std::int32_t> ring(columns * taps);
+  std::vector<double> sums(columns);
+  const Divider divide(std::uint64_t(ax.denominator) * ay.denominator);
+  std::size_t across = 0;  // source rows scaled across so far
   for (int j = 0; j < ay.size(); ++j) {
-    std::uint8_t* out = f.target + j * f.targetStride;
-    for (int col = 0; col < columns; ++col) {
-      std::uint64_t sum = 0;
-      const std::uint32_t* in = &rows[std::size_t(ay.first[j]) * columns + col];
-      for (std::size_t k = ay.start[j]; k < ay.start[j + 1]; ++k, in += columns) sum += std::uint64_t(ay.weights[k]) * *in;
-      out[col] = static_cast<std::uint8_t>((sum + denominator / 2) / denominator);
+    const std::size_t first = ay.first[j], count = ay.start[j + 1] - ay.start[j];
+    for (; across < first + count; ++across) {
+      const std::uint8_t* in = f.source + across * f.sourceStride;
+      std::int32_t* out = &ring[(across % taps) * columns];
+      if (f.channels == 3) ScaleRow<3>(in, ax, out);
+      if (f.channels == 1) ScaleRow<1>(in, ax, out);
     }
+    std::fill(sums.begin(), sums.end(), 0.0);
+    for (std::size_t k = 0; k < count; ++k) {
+      const double weight = ay.weights[ay.start[j] + k];
+      const std::int32_t* in = &ring[((first + k) % taps) * columns];
+      for (std::size_t col = 0; col < columns; ++col) sums[col] += weight * in[col];
+    }
+    std::uint8_t* out = f.target + j * f.targetStride;
+    for (std::size_t col = 0; col < columns; ++col) out[col] = divide(sums[col]);
   }
 }
 
