@@ -12,6 +12,9 @@ ArtError BuildHuffmanTable(std::span<const std::uint8_t, 16> counts, std::span<c
   int code = 0, index = 0;
   for (int len = 1; len <= 16; ++len) {
     const int count = counts[len - 1];
+    // The codes must fit in `len` bits, and none may be all ones; checked
+    // before any goes into the one-step table.
+    if (count && code + count >= (1 << len)) return ArtError::BadData;
     table.valueOffset[len] = index - code;
     for (int i = 0; i < count; ++i, ++code, ++index) {
       if (len > kFastBits) continue;
@@ -19,8 +22,6 @@ ArtError BuildHuffmanTable(std::span<const std::uint8_t, 16> counts, std::span<c
       for (int j = 0; j < n; ++j) table.fast[first + j] = static_cast<std::uint16_t>(len << 8 | table.values[index]);
     }
     table.maxCode[len] = count ? code - 1 : -1;
-    // The codes must fit in `len` bits, and none may be all ones.
-    if (count && code >= (1 << len)) return ArtError::BadData;
     code <<= 1;
   }
   table.defined = true;

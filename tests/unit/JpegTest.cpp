@@ -8,12 +8,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <vector>
 
 #include "ArtSamples.h"
 #include "ArtTestSupport.h"
 #include "art/Decode.h"
+#include "art/JpegEntropy.h"
 
 namespace nimbrel::art {
 namespace {
@@ -77,6 +79,58 @@ std::size_t Find(const Bytes& j, int code, int nth = 0) {
     if (m.code == code && nth-- == 0) return m.at;
   ADD_FAILURE() << "no marker " << code;
   return 0;
+}
+
+TEST(JpegHuffman, TablesWhoseCodesDontFitTheirLengthsAreRefused) {
+  struct Case {
+    const char* what;
+    std::vector<std::uint8_t> counts;  // of lengths 1, 2, ...
+    ArtError expected;
+  };
+  const Case cases[] = {
+      {"the standard luminance DC table", {0, 1, 5, 1, 1, 1, 1, 1, 1}, ArtError::None},
+      {"one code of one bit", {1}, ArtError::None},
+      {"two codes of one bit: 1 is all ones", {2}, ArtError::BadData},
+      {"0, 10, 11: 11 is all ones", {1, 2}, ArtError::BadData},
+      {"0, 10, 110", {1, 1, 1}, ArtError::None},
+      {"three codes of one bit", {3}, ArtError::BadData},
+      {"more than 256 values", {0, 0, 0, 0, 0, 0, 0, 0, 255, 2}, ArtError::BadData},
+  };
+  for (const Case& c : cases) {
+    std::array<std::uint8_t, 16> counts{};
+    std::copy(c.counts.begin(), c.counts.end(), counts.begin());
+    std::size_t total = 0;
+    for (std::uint8_t n : counts) total += n;
+    std::vector<std::uint8_t> values(total);
+    for (std::size_t i = 0; i < total; ++i) values[i] = std::uint8_t(i);
+    jpeg::HuffmanTable table;
+    EXPECT_EQ(jpeg::BuildHuffmanTable(counts, values, table), c.expected) << c.what;
+  }
+}
+
+TEST(JpegHuffman, TheReaderUndoesStuffingAndStopsAtMarkers) {
+  // Codes 0 (one bit), 10 and 110 for values 7, 8 and 9, then a long one.
+  std::array<std::uint8_t, 16> counts{1, 1, 1};
+  counts[11] = 1;  // 111000000000 for 10: past the one-step table
+  const std::vector<std::uint8_t> values = {7, 8, 9, 10};
+  jpeg::HuffmanTable table;
+  ASSERT_EQ(jpeg::BuildHuffmanTable(counts, values, table), ArtError::None);
+  // 0 10 110 111000000000 0 111 11111 1111 1, then the marker:
+  // 0101 1011 | 1000 0000 | 0001 1111 | 1111 1111 (stuffed) | FF D9
+  const Bytes data = {0x5B, 0x80, 0x1F, 0xFF, 0x00, 0xFF, 0xD9};
+  jpeg::EntropyReader in(data, 0);
+  EXPECT_EQ(in.Decode(table), 7);
+  EXPECT_EQ(in.Decode(table), 8);
+  EXPECT_EQ(in.Decode(table), 9);
+  EXPECT_EQ(in.Decode(table), 10);
+  EXPECT_EQ(in.Decode(table), 7);
+  EXPECT_EQ(in.Bits(3), 0b111u);
+  EXPECT_EQ(in.Receive(5), 31);  // 11111: +31
+  EXPECT_EQ(in.Receive(4), 15);  // the stuffed 0xFF's bits
+  EXPECT_FALSE(in.Overrun());
+  EXPECT_EQ(in.Receive(2), 2);  // its last bit and a zero from past the marker: 10 is +2
+  EXPECT_TRUE(in.Overrun());
+  EXPECT_EQ(in.position(), 5u);  // at the marker's 0xFF
 }
 
 TEST(Jpeg, LibjpegsOwnFilesDecodeWithinTheToleranceOfLibjpegsPixels) {

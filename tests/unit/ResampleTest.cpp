@@ -210,14 +210,15 @@ TEST(ChooseVariant, OddShapesTiesAndUnusableVariants) {
 }
 
 TEST(ComposeOver, BlendsByAlphaAndDropsIt) {
-  Image glass = MakeImage(3, 1, [](int, int) { return 0xC80000u; });
-  glass.alpha = {128, 0, 255};
+  Image glass = MakeImage(4, 1, [](int, int) { return 0xC80000u; });
+  glass.alpha = {128, 0, 255, 1};
   Image opaque = glass;
   opaque.alpha.clear();
   ComposeOver(glass, Rgb{0, 0, 255});
   EXPECT_FALSE(glass.HasAlpha());
-  // (128 x 200 + 127 x 0) / 255 = 100.4 and (127 x 255) / 255 = 127.
-  EXPECT_EQ(glass.rgb, (Bytes{100, 0, 127, 0, 0, 255, 200, 0, 0}));
+  // 128 x 200 / 255 = 100.4 and 127 x 255 / 255 = 127; 1 x 200 / 255 = 0.78
+  // rounds to 1 and 254 x 255 / 255 stays 254.
+  EXPECT_EQ(glass.rgb, (Bytes{100, 0, 127, 0, 0, 255, 200, 0, 0, 1, 0, 254}));
   const Image before = opaque;
   ComposeOver(opaque, Rgb{1, 2, 3});
   EXPECT_EQ(opaque.rgb, before.rgb);
