@@ -1,19 +1,62 @@
-// TEMPORARY stand-in until the real loader lands: the old BMP stretched.
 #include "win/Art_win.h"
-#include <string>
+
+#include <optional>
+#include <vector>
+
+#include "art/Art.h"
+#include "core/Scale.h"
+
 namespace nimbrel::win {
-HBITMAP LoadArt(HINSTANCE instance, std::string_view name, int frames, int frameWidth, int height) {
-  HBITMAP src = LoadBitmapA(instance, std::string(name).c_str());
-  if (!src) return nullptr;
-  BITMAP info{}; GetObjectA(src, sizeof info, &info);
-  HDC screen = GetDC(nullptr);
-  HBITMAP out = CreateCompatibleBitmap(screen, frames * frameWidth, height);
-  HDC a = CreateCompatibleDC(screen), b = CreateCompatibleDC(screen);
-  SelectObject(a, src); SelectObject(b, out);
-  SetStretchBltMode(b, HALFTONE);
-  int sw = info.bmWidth / frames;
-  for (int i = 0; i < frames; ++i) StretchBlt(b, i * frameWidth, 0, frameWidth, height, a, i * sw, 0, sw, info.bmHeight, SRCCOPY);
-  DeleteDC(a); DeleteDC(b); ReleaseDC(nullptr, screen); DeleteObject(src);
-  return out;
+
+std::span<const std::uint8_t> ResourceBytes(HINSTANCE instance, const std::string& name) {
+  HRSRC found = FindResourceA(instance, name.c_str(), MAKEINTRESOURCEA(10));  // RT_RCDATA
+  if (!found) return {};
+  HGLOBAL loaded = LoadResource(instance, found);
+  const void* bytes = loaded ? LockResource(loaded) : nullptr;
+  const DWORD size = SizeofResource(instance, found);
+  if (!bytes || size == 0) return {};
+  return {static_cast<const std::uint8_t*>(bytes), size};
 }
+
+HBITMAP ToBitmap(const art::Image& image) {
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = image.width;
+  info.bmiHeader.biHeight = -image.height;  // top-down, as the picture's rows are
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 24;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (!bitmap || !bits) {
+    if (bitmap) DeleteObject(bitmap);
+    return nullptr;
+  }
+  // DIB rows are padded to whole DWORDs, and pixels are stored blue first.
+  const std::size_t stride = (std::size_t(image.width) * 3 + 3) & ~std::size_t{3};
+  auto* rows = static_cast<std::uint8_t*>(bits);
+  for (int y = 0; y < image.height; ++y) {
+    std::uint8_t* out = rows + y * stride;
+    const std::uint8_t* in = image.Pixel(0, y);
+    for (int x = 0; x < image.width; ++x, in += 3, out += 3) {
+      out[0] = in[2];
+      out[1] = in[1];
+      out[2] = in[0];
+    }
+  }
+  return bitmap;
 }
+
+HBITMAP LoadArt(HINSTANCE instance, std::string_view name, int frames, int frameWidth, int height,
+                COLORREF background) {
+  std::vector<std::span<const std::uint8_t>> variants;
+  for (int dpi : kArtDpis) {
+    const std::span<const std::uint8_t> bytes = ResourceBytes(instance, std::string(name) + "_" + std::to_string(dpi));
+    if (!bytes.empty()) variants.push_back(bytes);
+  }
+  const art::Rgb behind{GetRValue(background), GetGValue(background), GetBValue(background)};
+  const std::optional<art::Image> strip = art::PrepareArt(variants, frames, frameWidth, height, behind);
+  return strip ? ToBitmap(*strip) : nullptr;
+}
+
+}  // namespace nimbrel::win
