@@ -37,8 +37,24 @@ void Uninstall(Registry& registry, UninstallShell& shell, const std::string& exe
   shell.StartSelfDelete(exePath, folder);
 }
 
+namespace {
+
+// A path as a batch file's argument: in double quotes, where cmd takes
+// blanks, & and ^ as they are; a % is doubled, since cmd expands percent
+// signs in a batch file even between quotes.
+std::string BatchArgument(const std::string& path) {
+  std::string out = "\"";
+  for (char c : path) {
+    if (c == '%') out += '%';
+    out += c;
+  }
+  return out + "\"";
+}
+
+}  // namespace
+
 std::string SelfDeleteScript(const std::string& exePath, const std::string& folder, const std::string& scriptPath) {
-  const std::string exe = "\"" + exePath + "\"";
+  const std::string exe = BatchArgument(exePath);
   std::string s;
   const auto line = [&](const std::string& text) { s += text + "\r\n"; };
   line(":Repeat");
@@ -47,8 +63,8 @@ std::string SelfDeleteScript(const std::string& exePath, const std::string& fold
   line("set /a tries+=1");
   line("if %tries% lss 120 (ping -n 2 127.0.0.1 >nul & goto Repeat)");
   line(":Removed");
-  line("rmdir \"" + folder + "\"");
-  line("del \"" + scriptPath + "\"");
+  line("rmdir " + BatchArgument(folder));
+  line("del " + BatchArgument(scriptPath));
   return s;
 }
 

@@ -39,7 +39,9 @@ void Uninstall(Registry& registry, UninstallShell& shell, const std::string& exe
 
 // The batch script that deletes the executable once the process has let go
 // of it (retrying every second, for two minutes at the most), then the
-// program folder if it is empty, then itself. Lines end in CR LF.
+// program folder if it is empty, then itself. Lines end in CR LF. The paths
+// may hold anything a file name may (blanks, %, &, ^): cmd reads each back
+// as it is.
 std::string SelfDeleteScript(const std::string& exePath, const std::string& folder, const std::string& scriptPath);
 
 }  // namespace nimbrel

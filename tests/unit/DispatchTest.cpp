@@ -307,30 +307,104 @@ TEST(Face, ShiftShowsTheSecondLegendsForOneAction) {
   for (int i = 0; i < kFaceKeyCount; ++i) EXPECT_EQ(c.face.Key(i).CurrentGlyph, 1) << kFaceKeys[i].name;
 }
 
-TEST(Face, EveryClickSendsItsKeyboardCode) {
-  // A click on each digit key equals its key on the main keyboard.
-  for (int d = 0; d <= 9; ++d) {
-    FakePlatform p;
-    Calculator c(p);
-    static const char* names[] = {"Zero", "One", "Two", "Three", "Four", "Five", "Six", "Seven", "Eight", "Nine"};
-    c.ClickFaceKey(FaceKeyIndex(names[d]));
-    EXPECT_EQ(c.engine.X(), d) << names[d];
-    EXPECT_EQ(c.display.entry.EntryText(), "X: " + std::to_string(d));
-  }
-  // The table: fifteen two-frame keys are exactly the dual-legend ones, and
-  // every key's click code is one the dispatcher acts on.
-  int dual = 0;
-  for (const auto& key : kFaceKeys) dual += key.frames == 2;
-  EXPECT_EQ(dual, 15);
-  for (auto name : kDualLegendKeys) EXPECT_EQ(kFaceKeys[FaceKeyIndex(name)].frames, 2) << name;
+// What a user can see of the calculator: all ten display lines (and the
+// shift), and what it asked of the window.
+struct Seen {
+  Lines display;
+  Lines events;
+  bool operator==(const Seen&) const = default;
+};
+
+// A session with 2 in Y and 0.5 in X: every operation of the face has a
+// valid argument there, and x<>y changes the display.
+void TwoAndAHalf(CliSession& s) {
+  s.calc.engine.Push(2);
+  s.calc.engine.Push(0.5L);
+  s.TakeEvents();
 }
 
-TEST(Face, ShowFaceKeysHidesAllThirty) {
-  FaceState face;
-  face.ShowFaceKeys(false);
-  for (int i = 0; i < kFaceKeyCount; ++i) EXPECT_FALSE(face.Key(i).Visible);
-  face.ShowFaceKeys(true);
-  for (int i = 0; i < kFaceKeyCount; ++i) EXPECT_TRUE(face.Key(i).Visible);
+Seen Look(CliSession& s) { return {s.Display(10), s.TakeEvents()}; }
+
+// The face key clicked as the window clicks it, in a fresh session.
+Seen AfterClick(int index, bool shifted) {
+  CliSession s;
+  TwoAndAHalf(s);
+  if (shifted) s.calc.face.ShowShifted();
+  s.calc.Guarded([&] { s.calc.ClickFaceKey(index); });
+  return Look(s);
+}
+
+TEST(Face, EveryKeyClickedDoesSomething) {
+  CliSession fresh;
+  TwoAndAHalf(fresh);
+  const Seen before = Look(fresh);
+  for (int i = 0; i < kFaceKeyCount; ++i) {
+    SCOPED_TRACE(kFaceKeys[i].name);
+    EXPECT_NE(AfterClick(i, false), before);
+  }
+}
+
+TEST(Face, WhileShiftedExactlyTheKeysWithASecondLegendAct) {
+  // A key that acts ends the shift; one with nothing to do leaves everything,
+  // the shift too, for the next key.
+  CliSession fresh;
+  TwoAndAHalf(fresh);
+  fresh.calc.face.ShowShifted();
+  const Seen shifted = Look(fresh);
+  Lines unshiftedDisplay = shifted.display;
+  unshiftedDisplay.pop_back();  // "shift on"
+  for (int i = 0; i < kFaceKeyCount; ++i) {
+    const FaceKey& key = kFaceKeys[i];
+    if (key.name == "Shift") continue;
+    SCOPED_TRACE(key.name);
+    const Seen after = AfterClick(i, true);
+    if (key.legend2.empty()) {
+      EXPECT_EQ(after, shifted);
+    } else {
+      EXPECT_NE(after.display.back(), "shift on");
+      EXPECT_TRUE(after.display != unshiftedDisplay || !after.events.empty()) << "only the shift ended";
+    }
+  }
+}
+
+TEST(Face, AClickDoesWhatTheKeyThatLightsItDoes) {
+  for (int i = 0; i < kFaceKeyCount; ++i) {
+    const FaceKey& key = kFaceKeys[i];
+    for (uint16_t code : key.shownBy) {
+      if (code == 0) continue;
+      SCOPED_TRACE(testing::Message() << key.name << " and key code " << code);
+      CliSession s;
+      TwoAndAHalf(s);
+      s.Press({code, false, false});
+      EXPECT_EQ(Look(s), AfterClick(i, false));
+    }
+  }
+}
+
+TEST(Face, EachKeyboardCodeThatDrawsAKeyLightsThatKeyOnly) {
+  int keysDrawn = 0;
+  for (int i = 0; i < kFaceKeyCount; ++i) {
+    keysDrawn += kFaceKeys[i].shownBy[0] != 0;
+    for (uint16_t code : kFaceKeys[i].shownBy) {
+      if (code == 0) continue;
+      SCOPED_TRACE(testing::Message() << kFaceKeys[i].name << " and key code " << code);
+      CliSession s;
+      TwoAndAHalf(s);
+      // Every key drawn pressed at any moment of the key-down, also one that
+      // a modal window releases again before the key-down returns.
+      std::vector<int> lit;
+      s.calc.face.onChange = [&](int changed) {
+        if (s.calc.face.Key(changed).Down) lit.push_back(changed);
+      };
+      uint16_t key = code;
+      s.calc.Guarded([&] { s.calc.FormKeyDown(key, false); });
+      EXPECT_EQ(lit, std::vector<int>{i});
+      s.calc.FormKeyUp(code);
+      EXPECT_FALSE(s.calc.face.Key(i).Down) << "released";
+    }
+  }
+  // Num Lock and F12 work the shift without drawing its key.
+  EXPECT_EQ(keysDrawn, kFaceKeyCount - 1) << "every other key is drawn pressed from the keyboard";
 }
 
 }  // namespace

@@ -1,34 +1,42 @@
-// The settings store against the in-memory registry: defaults, where each
-// value lives, the stack order, the 16-bit homes, damaged values, numbers a
-// double can't hold, and the uninstall entry.
+// The settings store and the uninstall entry on every kind of registry
+// (RegistrySuites.h): what a first start shows, every value back after a
+// restart and each in its own home, the stack in its order, the 16-bit
+// homes, numbers a double can't hold, damaged values, failures while
+// saving, and where the uninstall entry goes.
+//
+// Nothing here copies the settings table. The value that carries a home is
+// the one value a save changes when only that home changes; the orders of
+// loading and saving are what the code was seen to read and write. The
+// first start's values are written out once: they are what a user sees.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cfloat>
 #include <cmath>
 #include <cstdint>
-#include <cstring>
-#include <limits>
+#include <functional>
+#include <map>
 #include <optional>
+#include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "FakePlatform.h"
 #include "RegistryData.h"
+#include "RegistrySuites.h"
 #include "core/Engine.h"
 #include "display/DisplayOptions.h"
-#include "settings/MemoryRegistry.h"
 #include "settings/Settings.h"
 
 namespace nimbrel {
 namespace {
 
+using namespace testdata;
+
 constexpr RootKey HKCU = RootKey::CurrentUser;
 constexpr RootKey HKLM = RootKey::LocalMachine;
-const std::string kKey = "Software\\Quarvel\\Nimbrel";
-const std::string kEntry = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Nimbrel";
-
-using namespace testdata;
 
 // Everything LoadSettings fills and SaveSettings reads.
 struct Homes {
@@ -46,202 +54,343 @@ struct Homes {
   }
 };
 
-// ---- every value of the settings key: its home, its default, and a sample
-// value that differs from the default (stored as it is written: booleans 0/1)
+void Load(Registry& registry, Homes& h) { LoadSettings(registry, h.engine, h.display, h.window); }
+void Save(Registry& registry, Homes& h) { SaveSettings(registry, h.engine, h.display, h.window); }
 
-struct Row {
-  const char* name;
-  uint32_t type;
-  double fallback;
-  double sample;
-  Extended (*get)(const Homes&);
-  void (*set)(Homes&, Extended);
+// ---- the homes: every place in memory that the settings fill ----------------------------
+
+enum class Kind {
+  Integer,  // a 32-bit integer
+  Short,    // a 16-bit integer
+  Flag,     // a 16-bit 0-or-1 flag
+  Mark,     // a menu item's check mark
+  Size,     // one of the three size marks, a radio group
+  Number,   // a stack level or a slot's value
+  Key,      // a slot's key code, unsigned 16 bits
 };
 
-template <int K> Extended GetLevel(const Homes& h) { return h.engine.Level(K); }
-template <int K> void SetLevel(Homes& h, Extended v) { h.SetLevel(K, v); }
-template <int S> Extended GetMValue(const Homes& h) { return h.engine.Memory[S - 1].value; }
-template <int S> void SetMValue(Homes& h, Extended v) { h.engine.Memory[S - 1].value = v; }
-template <int S> Extended GetMKey(const Homes& h) { return h.engine.Memory[S - 1].key; }
-template <int S> void SetMKey(Homes& h, Extended v) { h.engine.Memory[S - 1].key = static_cast<uint16_t>(v); }
-
-#define WINDOW_FIELD(f) \
-  [](const Homes& h) -> Extended { return h.window.f; }, [](Homes& h, Extended v) { h.window.f = static_cast<decltype(h.window.f)>(v); }
-#define DISPLAY_FIELD(f) \
-  [](const Homes& h) -> Extended { return h.display.f; }, [](Homes& h, Extended v) { h.display.f = static_cast<int16_t>(v); }
-
-const Row kRows[] = {
-    {"Left", kRegDword, 0, 1234, WINDOW_FIELD(Left)},
-    {"Top", kRegDword, 0, -56, WINDOW_FIELD(Top)},
-    {"OnTop", kRegDword, 0, 1, WINDOW_FIELD(OnTop)},
-    {"Small", kRegDword, 0, 1, WINDOW_FIELD(Small)},
-    {"Medium", kRegDword, 0, 1, WINDOW_FIELD(Medium)},
-    {"Large", kRegDword, 1, 0, WINDOW_FIELD(Large)},
-    {"FixedOn", kRegDword, 1, 0, DISPLAY_FIELD(FixedOn)},
-    {"CommasOn", kRegDword, 1, 0, DISPLAY_FIELD(CommasOn)},
-    {"TrailOn", kRegDword, 1, 0, DISPLAY_FIELD(TrailOn)},
-    {"AllExpOn", kRegDword, 0, 1, DISPLAY_FIELD(AllExpOn)},
-    {"Base", kRegDword, 10, 16, DISPLAY_FIELD(Base)},
-    {"Decs", kRegDword, 4, 7, DISPLAY_FIELD(Decs)},
-    {"bsZ", kRegDword, 1, 3, DISPLAY_FIELD(bsZ)},
-    {"Angles", kRegDword, 1, 2, DISPLAY_FIELD(Angles)},
-    {"Notation", kRegDword, 3, 0, DISPLAY_FIELD(Notation)},
-    {"StartUp", kRegDword, 0, 1, WINDOW_FIELD(StartUp)},
-    {"Hidden", kRegDword, 0, 1, WINDOW_FIELD(Hidden)},
-    {"TrayIcon", kRegDword, 1, 0, WINDOW_FIELD(TrayIcon)},
-    {"Stack0", kRegBinary, 0, 1.5, GetLevel<1>, SetLevel<1>},
-    {"Stack1", kRegBinary, 0, -2.25, GetLevel<2>, SetLevel<2>},
-    {"Stack2", kRegBinary, 0, 3e100, GetLevel<3>, SetLevel<3>},
-    {"Stack3", kRegBinary, 0, -4e-100, GetLevel<4>, SetLevel<4>},
-    {"Stack4", kRegBinary, 0, 5.125, GetLevel<5>, SetLevel<5>},
-    {"Stack5", kRegBinary, 0, 6e6, GetLevel<6>, SetLevel<6>},
-    {"Stack6", kRegBinary, 0, -7.75, GetLevel<7>, SetLevel<7>},
-    {"Stack7", kRegBinary, 0, 8e-8, GetLevel<8>, SetLevel<8>},
-    {"Stack8", kRegBinary, 0, 0.1, GetLevel<9>, SetLevel<9>},
-    {"Stack9", kRegBinary, 0, 1e300, GetLevel<10>, SetLevel<10>},
-    {"MValue1", kRegBinary, 0, 11.5, GetMValue<1>, SetMValue<1>},
-    {"MValue2", kRegBinary, 0, -12.5, GetMValue<2>, SetMValue<2>},
-    {"MValue3", kRegBinary, 0, 13e13, GetMValue<3>, SetMValue<3>},
-    {"MValue4", kRegBinary, 0, 0.014, GetMValue<4>, SetMValue<4>},
-    {"MValue5", kRegBinary, 0, -15e-15, GetMValue<5>, SetMValue<5>},
-    {"MValue6", kRegBinary, 0, 16.0625, GetMValue<6>, SetMValue<6>},
-    {"MValue7", kRegBinary, 0, 1.7e307, GetMValue<7>, SetMValue<7>},
-    {"MValue8", kRegBinary, 0, -18, GetMValue<8>, SetMValue<8>},
-    {"MValue9", kRegBinary, 0, 19.03125, GetMValue<9>, SetMValue<9>},
-    {"MKey1", kRegDword, 0, 'A', GetMKey<1>, SetMKey<1>},
-    {"MKey2", kRegDword, 0, 'B', GetMKey<2>, SetMKey<2>},
-    {"MKey3", kRegDword, 0, 'C', GetMKey<3>, SetMKey<3>},
-    {"MKey4", kRegDword, 0, 'X', GetMKey<4>, SetMKey<4>},
-    {"MKey5", kRegDword, 0, 'Y', GetMKey<5>, SetMKey<5>},
-    {"MKey6", kRegDword, 0, 'Z', GetMKey<6>, SetMKey<6>},
-    {"MKey7", kRegDword, 0, 'M', GetMKey<7>, SetMKey<7>},
-    {"MKey8", kRegDword, 0, 'N', GetMKey<8>, SetMKey<8>},
-    {"MKey9", kRegDword, 0, 'Q', GetMKey<9>, SetMKey<9>},
+struct Home {
+  std::string what;
+  Kind kind;
+  std::function<Extended(const Homes&)> get;
+  std::function<void(Homes&, Extended)> set;
+  Extended sample = 0;  // a value worth storing (flags and marks: the opposite of the first start's)
 };
 
-#undef WINDOW_FIELD
-#undef DISPLAY_FIELD
-
-const Row& RowOf(const std::string& name) {
-  for (const Row& r : kRows) {
-    if (name == r.name) return r;
+#define FIELD(part, field, kind, sample)                                                         \
+  Home {                                                                                         \
+    #part "." #field, kind, [](const Homes& h) -> Extended { return h.part.field; },             \
+        [](Homes& h, Extended v) { h.part.field = static_cast<decltype(h.part.field)>(v); }, sample \
   }
-  throw std::logic_error("no row " + name);
+
+std::vector<Home> MakeHomes() {
+  std::vector<Home> out = {
+      FIELD(window, Left, Kind::Integer, 1234),     FIELD(window, Top, Kind::Integer, -56),
+      FIELD(window, OnTop, Kind::Mark, 0),          FIELD(window, Small, Kind::Size, 0),
+      FIELD(window, Medium, Kind::Size, 0),         FIELD(window, Large, Kind::Size, 0),
+      FIELD(window, StartUp, Kind::Flag, 0),        FIELD(window, Hidden, Kind::Flag, 0),
+      FIELD(window, TrayIcon, Kind::Flag, 0),       FIELD(display, Base, Kind::Short, 16),
+      FIELD(display, FixedOn, Kind::Flag, 0),       FIELD(display, Decs, Kind::Short, 7),
+      FIELD(display, CommasOn, Kind::Flag, 0),      FIELD(display, TrailOn, Kind::Flag, 0),
+      FIELD(display, AllExpOn, Kind::Flag, 0),      FIELD(display, bsZ, Kind::Short, 3),
+      FIELD(display, Notation, Kind::Short, 2),     FIELD(display, Angles, Kind::Short, 2),
+  };
+  const Extended levels[kStackSize] = {1.5, -2.25, 3e100, -4e-100, 5.125, 6e6, -7.75, 8e-8, 0.1, 1e300};
+  for (int k = 1; k <= kStackSize; ++k) {
+    out.push_back({"stack level " + std::to_string(k), Kind::Number,
+                   [k](const Homes& h) { return h.engine.Level(k); },
+                   [k](Homes& h, Extended v) { h.SetLevel(k, v); }, levels[k - 1]});
+  }
+  const Extended values[kMemorySlots] = {11.5, -12.5, 13e13, 0.014, -15e-15, 16.0625, 1.7e307, -18, 19.03125};
+  const char keys[kMemorySlots + 1] = "ABCXYZMNQ";
+  for (int s = 0; s < kMemorySlots; ++s) {
+    const std::string slot = "memory slot " + std::to_string(s + 1);
+    out.push_back({slot + " value", Kind::Number, [s](const Homes& h) { return h.engine.Memory[s].value; },
+                   [s](Homes& h, Extended v) { h.engine.Memory[s].value = v; }, values[s]});
+    out.push_back({slot + " key", Kind::Key, [s](const Homes& h) -> Extended { return h.engine.Memory[s].key; },
+                   [s](Homes& h, Extended v) { h.engine.Memory[s].key = static_cast<uint16_t>(v); },
+                   static_cast<Extended>(keys[s])});
+  }
+  return out;
 }
 
-Bytes Encode(const Row& row, double v) {
-  return row.type == kRegBinary ? Binary(v) : Dword(static_cast<int32_t>(v));
+#undef FIELD
+
+const std::vector<Home>& AllHomes() {
+  static const std::vector<Home> homes = MakeHomes();
+  return homes;
 }
 
-bool IsSizeItem(const Row& row) {
-  return std::string(row.name) == "Small" || std::string(row.name) == "Medium" ||
-         std::string(row.name) == "Large";
+size_t IndexOf(std::string_view what) {
+  const auto& homes = AllHomes();
+  for (size_t i = 0; i < homes.size(); ++i) {
+    if (homes[i].what == what) return i;
+  }
+  ADD_FAILURE() << "no home " << what;
+  return 0;
+}
+const Home& HomeOf(std::string_view what) { return AllHomes()[IndexOf(what)]; }
+
+std::vector<Extended> Values(const Homes& h) {
+  std::vector<Extended> out;
+  for (const Home& home : AllHomes()) out.push_back(home.get(h));
+  return out;
 }
 
-// Fills every home with a value that is neither its default nor its sample,
-// so that a home LoadSettings forgets to fill shows up.
+bool IsTwoValued(Kind kind) { return kind == Kind::Flag || kind == Kind::Mark || kind == Kind::Size; }
+
+// A value as the header says it is kept: numbers as 8-byte REG_BINARY
+// doubles, everything else as a REG_DWORD, flags and marks 0 or 1, key
+// codes sign-extended from their 16 bits.
+RawValue Encoded(const Home& home, Extended v) {
+  if (home.kind == Kind::Number) return {kRegBinary, Binary(static_cast<double>(v))};
+  if (IsTwoValued(home.kind)) return {kRegDword, Dword(v != 0 ? 1 : 0)};
+  if (home.kind == Kind::Key) return {kRegDword, Dword(static_cast<int16_t>(static_cast<uint16_t>(v)))};
+  return {kRegDword, Dword(static_cast<int32_t>(v))};
+}
+
+// Every value a save stores, by name: a first start, changed by `change`,
+// saved into a fresh registry.
+using Stored = std::map<std::string, RawValue>;
+Stored StoredAfter(RegistrySession& s, const std::function<void(Homes&)>& change) {
+  s.FreshMachine();
+  Homes h;
+  Load(s.reg(), h);
+  change(h);
+  s.reg().written.clear();
+  Save(s.reg(), h);
+  Stored out;
+  for (const std::string& name : s.reg().written) {
+    out[name] = s.backend().Find(HKCU, kSettingsKey, name).value_or(RawValue{});
+  }
+  return out;
+}
+
+std::vector<std::string> Differing(const Stored& a, const Stored& b) {
+  std::vector<std::string> out;
+  for (const auto& [name, value] : b) {
+    const auto it = a.find(name);
+    if (it == a.end() || it->second != value) out.push_back(name);
+  }
+  for (const auto& [name, value] : a) {
+    if (b.count(name) == 0) out.push_back(name);
+  }
+  return out;
+}
+
+// What the code is seen to do, on the in-memory registry.
+struct Reference {
+  std::vector<Extended> firstStart;    // each home after loading from nothing
+  std::vector<std::string> carrier;    // the value that carries each home ("": no one value does)
+  std::vector<std::string> loadOrder;  // the values in the order loading looks them up
+  std::vector<std::string> saveOrder;  // ... and saving writes them
+};
+
+Extended SampleFor(const Home& home, Extended firstStart) {
+  return IsTwoValued(home.kind) ? (firstStart != 0 ? 0 : 1) : home.sample;
+}
+
+Reference Derive() {
+  Reference ref;
+  RegistrySession s(InMemory());
+  s.FreshMachine();
+  Homes first;
+  Load(s.reg(), first);
+  ref.firstStart = Values(first);
+  ref.loadOrder = s.reg().lookedUp;
+  const Stored base = StoredAfter(s, [](Homes&) {});
+  ref.saveOrder = s.reg().written;
+  const auto& homes = AllHomes();
+  for (size_t i = 0; i < homes.size(); ++i) {
+    const Extended sample = SampleFor(homes[i], ref.firstStart[i]);
+    const auto diff = Differing(base, StoredAfter(s, [&](Homes& h) { homes[i].set(h, sample); }));
+    ref.carrier.push_back(diff.size() == 1 ? diff[0] : "");
+  }
+  return ref;
+}
+
+const Reference& Ref() {
+  static const Reference ref = Derive();
+  return ref;
+}
+
+Extended FirstStart(const Home& home) { return Ref().firstStart[&home - AllHomes().data()]; }
+Extended Sample(const Home& home) { return SampleFor(home, FirstStart(home)); }
+std::string CarrierOf(const Home& home) {
+  const std::string& name = Ref().carrier[&home - AllHomes().data()];
+  EXPECT_FALSE(name.empty()) << home.what << " has no value of its own (see EveryHomeHasAValueOfItsOwn)";
+  return name;
+}
+std::string CarrierOf(std::string_view what) { return CarrierOf(HomeOf(what)); }
+
+// The home a value carries, or nullptr.
+const Home* CarriedBy(const std::string& name) {
+  for (const Home& home : AllHomes()) {
+    if (Ref().carrier[&home - AllHomes().data()] == name) return &home;
+  }
+  return nullptr;
+}
+
+// Fills every home with a value that is neither its first start's nor its
+// sample (marks, having two values only, take the opposite of the first
+// start's), so that a home loading forgets to fill shows up.
 void Scramble(Homes& h) {
   for (int i = 0; i < kStackSize; ++i) h.engine.Push(77 + i);
-  for (const Row& r : kRows) {
-    if (r.type == kRegBinary) continue;
-    const bool plainBool = std::string(r.name) == "OnTop" || IsSizeItem(r);
-    r.set(h, plainBool ? !r.fallback : 99);
+  for (const Home& home : AllHomes()) {
+    switch (home.kind) {
+      case Kind::Number: if (home.what.rfind("memory", 0) == 0) home.set(h, 66); break;
+      case Kind::Mark:
+      case Kind::Size: home.set(h, FirstStart(home) != 0 ? 0 : 1); break;
+      case Kind::Flag: home.set(h, 5); break;
+      default: home.set(h, 99); break;
+    }
   }
-  for (auto& slot : h.engine.Memory) slot.value = 66;
   h.window.OnTopStored = true;
 }
 
-// Every home at its default.
-void AtDefaults(Homes& h) {
-  for (const Row& r : kRows) r.set(h, r.fallback);
+// The calculator at its very first start, as a user meets it: the Large
+// layout at the top left of the screen, not on top, with its tray icon and
+// no start-up shortcut; numbers in base 10, fixed with 4 decimals, commas
+// and trailing zeros, the exponent only when needed in steps of 1; options
+// preset 3 and angle unit 1; an empty stack and nine empty, unbound slots.
+void ExpectFirstStart(const Homes& h) {
+  const WindowSettings& w = h.window;
+  EXPECT_EQ(w.Left, 0);
+  EXPECT_EQ(w.Top, 0);
+  EXPECT_FALSE(w.OnTop);
+  EXPECT_FALSE(w.Small);
+  EXPECT_FALSE(w.Medium);
+  EXPECT_TRUE(w.Large);
+  EXPECT_EQ(w.StartUp, 0);
+  EXPECT_EQ(w.Hidden, 0);
+  EXPECT_EQ(w.TrayIcon, 1);
+  const DisplayOptions& d = h.display;
+  EXPECT_EQ(d.Base, 10);
+  EXPECT_EQ(d.FixedOn, 1);
+  EXPECT_EQ(d.Decs, 4);
+  EXPECT_EQ(d.CommasOn, 1);
+  EXPECT_EQ(d.TrailOn, 1);
+  EXPECT_EQ(d.AllExpOn, 0);
+  EXPECT_EQ(d.bsZ, 1);
+  EXPECT_EQ(d.Notation, 3);
+  EXPECT_EQ(d.Angles, 1);
+  for (int k = 1; k <= kStackSize; ++k) EXPECT_EQ(h.engine.Level(k), 0) << "level " << k;
+  for (int s = 0; s < kMemorySlots; ++s) {
+    EXPECT_EQ(h.engine.Memory[s].value, 0) << "slot " << s + 1;
+    EXPECT_EQ(h.engine.Memory[s].key, 0) << "slot " << s + 1;
+  }
 }
 
-// The registry of a machine where the calculator never ran: HKEY_CURRENT_USER
-// has its Software key, HKEY_LOCAL_MACHINE has the list of installed programs.
-void FreshMachine(MemoryRegistry& registry) {
-  registry.OpenKey("Software", true);
-  registry.SetRootKey(HKLM);
-  registry.OpenKey("Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall", true);
-  registry.SetRootKey(HKCU);
+std::string Joined(const std::vector<std::string>& names) {
+  std::string out;
+  for (const std::string& n : names) out += " " + n;
+  return out;
 }
 
-struct SettingsTest : ::testing::Test {
-  SettingsTest() { FreshMachine(registry); }
-
-  void Store(const std::string& name, uint32_t type, Bytes data) {
-    registry.Plant(HKCU, kKey, name, type, std::move(data));
-  }
-  const MemoryRegistry::Value* Saved(const std::string& name) const {
-    return registry.Find(HKCU, kKey, name);
-  }
-  void Load(Homes& h) { LoadSettings(registry, h.engine, h.display, h.window); }
-  void Save(Homes& h) { SaveSettings(registry, h.engine, h.display, h.window); }
-
-  MemoryRegistry registry;
-};
+}  // namespace
 
 // ---- loading ------------------------------------------------------------------------
 
-TEST_F(SettingsTest, FirstStartGivesEveryDefault) {
+TEST_P(SettingsStore, FirstStartShowsTheDefaultsAndMakesTheKey) {
   Homes h;
   Scramble(h);
-  Load(h);
-  for (const Row& r : kRows) EXPECT_EQ(r.get(h), r.fallback) << r.name;
+  Load(reg(), h);
+  ExpectFirstStart(h);
   EXPECT_FALSE(h.window.OnTopStored);
   // The key exists from now on, still empty.
-  EXPECT_TRUE(registry.KeyExists(HKCU, kKey));
-  EXPECT_FALSE(registry.HasCurrentKey());
+  EXPECT_TRUE(backend().KeyExists(HKCU, kSettingsKey));
+  EXPECT_FALSE(reg().HasCurrentKey());
 }
 
-TEST_F(SettingsTest, WithoutAnySettingsKeyEveryValueIsItsDefault) {
+TEST_P(SettingsStore, WithoutAnySettingsKeyEveryValueIsItsDefault) {
   // No HKEY_CURRENT_USER\Software, or no right to create below it: the
   // settings key can't be opened, and nothing is read from a key on the way.
+  using Lock = RegistryBackend::Lock;
   const struct {
     const char* what;
     bool software;
-    MemoryRegistry::Access access;
+    std::optional<Lock> lock;
   } cases[] = {
-      {"no Software key", false, MemoryRegistry::Access::Full},
-      {"Software read-only", true, MemoryRegistry::Access::ReadOnly},
-      {"current user denied", true, MemoryRegistry::Access::Denied},
+      {"no Software key", false, std::nullopt},
+      {"Software read-only", true, Lock::ReadOnly},
+      {"current user denied", true, Lock::Denied},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    MemoryRegistry reg;
+    Fresh();
     if (c.software) {
-      reg.Plant(HKCU, "Software", "Left", kRegDword, Dword(500));  // must not be read
+      backend().Plant(HKCU, "Software", CarrierOf("window.Left"), kRegDword, Dword(500));  // must not be read
     }
-    reg.SetAccess(HKCU, c.access);
+    if (c.lock) backend().LockRoot(HKCU, *c.lock);
     Homes h;
     Scramble(h);
-    LoadSettings(reg, h.engine, h.display, h.window);
-    for (const Row& r : kRows) EXPECT_EQ(r.get(h), r.fallback) << r.name;
-    EXPECT_FALSE(reg.KeyExists(HKCU, kKey));
+    Load(reg(), h);
+    ExpectFirstStart(h);
+    EXPECT_FALSE(backend().KeyExists(HKCU, kSettingsKey));
   }
 }
 
-TEST_F(SettingsTest, EachStoredValueLoadsIntoItsOwnHomeOnly) {
-  for (const Row& row : kRows) {
-    // Small and Medium alone lose to the default Large: see the size table.
-    if (IsSizeItem(row) && std::string(row.name) != "Large") continue;
-    SCOPED_TRACE(row.name);
-    MemoryRegistry reg;
-    FreshMachine(reg);
-    reg.Plant(HKCU, kKey, row.name, row.type, Encode(row, row.sample));
+TEST_P(SettingsStore, EveryHomeHasAValueOfItsOwn) {
+  // Changing one home alone changes exactly one stored value, kept as its
+  // kind is kept; no two homes share a value, and no value is saved that
+  // carries no home.
+  const Stored base = StoredAfter(session(), [](Homes&) {});
+  std::set<std::string> carriers;
+  for (const Home& home : AllHomes()) {
+    SCOPED_TRACE(home.what);
+    const Extended sample = Sample(home);
+    ASSERT_NE(sample, FirstStart(home)) << "the sample must differ from the first start";
+    const Stored stored = StoredAfter(session(), [&](Homes& h) { home.set(h, sample); });
+    const std::vector<std::string> diff = Differing(base, stored);
+    ASSERT_EQ(diff.size(), 1u) << "values changed:" << Joined(diff);
+    EXPECT_EQ(stored.at(diff[0]), Encoded(home, sample));
+    EXPECT_EQ(base.at(diff[0]), Encoded(home, FirstStart(home)));
+    EXPECT_TRUE(carriers.insert(diff[0]).second) << diff[0] << " carries two homes";
+  }
+  for (const auto& [name, value] : base) EXPECT_EQ(carriers.count(name), 1u) << name << " carries no home";
+}
+
+TEST_P(SettingsStore, EachStoredValueLoadsIntoItsOwnHomeOnly) {
+  for (const Home& home : AllHomes()) {
+    // A size mark checked alone loses to the Large that a missing value
+    // means: see SizeItemsActAsOneRadioGroup.
+    if (home.kind == Kind::Size && Sample(home) != 0) continue;
+    SCOPED_TRACE(home.what);
+    FreshMachine();
+    backend().Plant(HKCU, kSettingsKey, CarrierOf(home), Encoded(home, Sample(home)).type,
+                    Encoded(home, Sample(home)).data);
     Homes h;
     Scramble(h);
-    LoadSettings(reg, h.engine, h.display, h.window);
-    for (const Row& other : kRows) {
-      EXPECT_EQ(other.get(h), &other == &row ? row.sample : other.fallback) << other.name;
+    home.set(h, FirstStart(home));  // a home loading forgets keeps a value other than the sample
+    Load(reg(), h);
+    for (const Home& other : AllHomes()) {
+      EXPECT_EQ(other.get(h), &other == &home ? Sample(home) : FirstStart(other)) << other.what;
     }
   }
 }
 
-TEST_F(SettingsTest, SizeItemsActAsOneRadioGroup) {
+TEST_P(SettingsStore, SavingWritesEveryValueThatLoadingReads) {
+  Homes h;
+  Save(reg(), h);
+  std::vector<std::string> written = reg().written;
+  EXPECT_FALSE(reg().HasCurrentKey());
+  reg().lookedUp.clear();
+  Homes after;
+  Load(reg(), after);
+  std::vector<std::string> read = reg().lookedUp;
+  EXPECT_FALSE(reg().HasCurrentKey());
+  std::sort(written.begin(), written.end());
+  std::sort(read.begin(), read.end());
+  EXPECT_EQ(written, read);
+  EXPECT_EQ(std::adjacent_find(written.begin(), written.end()), written.end()) << "a value written twice";
+  EXPECT_EQ(written.size(), AllHomes().size()) << "one value for each home";
+}
+
+TEST_P(SettingsStore, SizeItemsActAsOneRadioGroup) {
   constexpr int kMissing = -1;
   const struct {
-    int small, medium, large;           // stored, or kMissing
-    bool isSmall, isMedium, isLarge;    // checked after loading
+    int small, medium, large;         // stored, or kMissing
+    bool isSmall, isMedium, isLarge;  // checked after loading
   } cases[] = {
       {1, kMissing, 1, false, false, true},
       {1, 0, 1, false, false, true},
@@ -257,22 +406,22 @@ TEST_F(SettingsTest, SizeItemsActAsOneRadioGroup) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << c.small << " " << c.medium << " " << c.large);
-    MemoryRegistry reg;
-    FreshMachine(reg);
-    const std::pair<const char*, int> stored[] = {{"Small", c.small}, {"Medium", c.medium}, {"Large", c.large}};
-    for (const auto& [name, v] : stored) {
-      if (v != kMissing) reg.Plant(HKCU, kKey, name, kRegDword, Dword(v));
+    FreshMachine();
+    const std::pair<const char*, int> stored[] = {
+        {"window.Small", c.small}, {"window.Medium", c.medium}, {"window.Large", c.large}};
+    for (const auto& [what, v] : stored) {
+      if (v != kMissing) backend().Plant(HKCU, kSettingsKey, CarrierOf(what), kRegDword, Dword(v));
     }
     Homes h;
     Scramble(h);
-    LoadSettings(reg, h.engine, h.display, h.window);
+    Load(reg(), h);
     EXPECT_EQ(h.window.Small, c.isSmall);
     EXPECT_EQ(h.window.Medium, c.isMedium);
     EXPECT_EQ(h.window.Large, c.isLarge);
   }
 }
 
-TEST_F(SettingsTest, OnTopTellsWhetherItWasStored) {
+TEST_P(SettingsStore, OnTopTellsWhetherItWasStored) {
   const struct {
     std::optional<int32_t> stored;
     bool onTop, wasStored;
@@ -284,192 +433,143 @@ TEST_F(SettingsTest, OnTopTellsWhetherItWasStored) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.stored.value_or(999));
-    MemoryRegistry reg;
-    FreshMachine(reg);
-    if (c.stored) reg.Plant(HKCU, kKey, "OnTop", kRegDword, Dword(*c.stored));
+    FreshMachine();
+    if (c.stored) backend().Plant(HKCU, kSettingsKey, CarrierOf("window.OnTop"), kRegDword, Dword(*c.stored));
     Homes h;
     Scramble(h);
-    LoadSettings(reg, h.engine, h.display, h.window);
+    Load(reg(), h);
     EXPECT_EQ(h.window.OnTop, c.onTop);
     EXPECT_EQ(h.window.OnTopStored, c.wasStored);
   }
 }
 
-TEST_F(SettingsTest, ValuesAreFoundWhateverTheCaseOfTheirNames) {
-  Store("LEFT", kRegDword, Dword(321));
-  Store("bsz", kRegDword, Dword(3));
+TEST_P(SettingsStore, ValuesAreFoundWhateverTheCaseOfTheirNames) {
+  std::string upper = CarrierOf("window.Left"), lower = CarrierOf("display.bsZ");
+  for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  ASSERT_NE(upper, CarrierOf("window.Left"));
+  ASSERT_NE(lower, CarrierOf("display.bsZ"));
+  backend().Plant(HKCU, kSettingsKey, upper, kRegDword, Dword(321));
+  backend().Plant(HKCU, kSettingsKey, lower, kRegDword, Dword(3));
   Homes h;
-  Load(h);
+  Load(reg(), h);
   EXPECT_EQ(h.window.Left, 321);
   EXPECT_EQ(h.display.bsZ, 3);
 }
 
-// ---- 16-bit homes ---------------------------------------------------------------------
+// ---- 16-bit homes and flags -------------------------------------------------------------
 
-TEST_F(SettingsTest, SixteenBitHomesKeepTheLowBitsAndSaveThemSignExtended) {
+TEST_P(SettingsStore, SixteenBitHomesKeepTheLowBitsAndSaveThemSignExtended) {
   const struct {
-    const char* name;
+    const char* home;
     int32_t stored;
     Extended loaded;  // in its home
     int32_t saved;    // written back at exit
   } cases[] = {
-      {"Base", 65546, 10, 10},                          // 0x1000A
-      {"Decs", 0x7FFF0004, 4, 4},
-      {"bsZ", 0x00010003, 3, 3},
-      {"Notation", 0x18000, -32768, -32768},            // low bits 0x8000
-      {"Angles", -1, -1, -1},
-      {"MKey1", 0x10041, 'A', 'A'},
-      {"MKey3", -66, 0xFFBE, -66},                      // key codes are unsigned in memory
-      {"MKey9", 0x8000, 0x8000, -32768},
-      // Booleans are nonzero as 32 bits, whatever their low bits.
-      {"FixedOn", 0x10000, 1, 1},
-      {"Hidden", -7, 1, 1},
-      {"TrayIcon", 0, 0, 0},
+      {"display.Base", 65546, 10, 10},  // 0x1000A
+      {"display.Decs", 0x7FFF0004, 4, 4},
+      {"display.bsZ", 0x00010003, 3, 3},
+      {"display.Notation", 0x18000, -32768, -32768},  // low bits 0x8000
+      {"display.Angles", -1, -1, -1},
+      {"memory slot 1 key", 0x10041, 'A', 'A'},
+      {"memory slot 3 key", -66, 0xFFBE, -66},  // key codes are unsigned in memory
+      {"memory slot 9 key", 0x8000, 0x8000, -32768},
+      // Flags are nonzero as 32 bits, whatever their low bits.
+      {"display.FixedOn", 0x10000, 1, 1},
+      {"window.Hidden", -7, 1, 1},
+      {"window.TrayIcon", 0, 0, 0},
       // Left and Top are 32-bit homes.
-      {"Left", 0x12345678, 0x12345678, 0x12345678},
-      {"Top", -70000, -70000, -70000},
+      {"window.Left", 0x12345678, 0x12345678, 0x12345678},
+      {"window.Top", -70000, -70000, -70000},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    MemoryRegistry reg;
-    FreshMachine(reg);
-    reg.Plant(HKCU, kKey, c.name, kRegDword, Dword(c.stored));
+    SCOPED_TRACE(c.home);
+    FreshMachine();
+    const std::string name = CarrierOf(c.home);
+    backend().Plant(HKCU, kSettingsKey, name, kRegDword, Dword(c.stored));
     Homes h;
-    LoadSettings(reg, h.engine, h.display, h.window);
-    EXPECT_EQ(RowOf(c.name).get(h), c.loaded);
-    SaveSettings(reg, h.engine, h.display, h.window);
-    const auto* saved = reg.Find(HKCU, kKey, c.name);
-    ASSERT_NE(saved, nullptr);
-    EXPECT_EQ(saved->type, kRegDword);
-    EXPECT_EQ(saved->data, Dword(c.saved));
+    Load(reg(), h);
+    EXPECT_EQ(HomeOf(c.home).get(h), c.loaded);
+    Save(reg(), h);
+    EXPECT_EQ(backend().Find(HKCU, kSettingsKey, name), (RawValue{kRegDword, Dword(c.saved)}));
   }
 }
 
-// ---- saving ---------------------------------------------------------------------------
-
-// The order in which values are written at exit: Decs and bsZ before Base,
-// the stack from X down.
-const std::vector<std::string> kSaveOrder = {
-    "Left", "Top", "OnTop", "Small", "Medium", "Large", "FixedOn", "CommasOn", "TrailOn",
-    "AllExpOn", "Decs", "bsZ", "Base", "Angles", "Notation", "StartUp", "Hidden", "TrayIcon",
-    "Stack0", "Stack1", "Stack2", "Stack3", "Stack4", "Stack5", "Stack6", "Stack7", "Stack8",
-    "Stack9", "MValue1", "MValue2", "MValue3", "MValue4", "MValue5", "MValue6", "MValue7",
-    "MValue8", "MValue9", "MKey1", "MKey2", "MKey3", "MKey4", "MKey5", "MKey6", "MKey7",
-    "MKey8", "MKey9"};
-
-TEST_F(SettingsTest, EachHomeIsSavedUnderItsOwnNameOnly) {
-  for (const Row& row : kRows) {
-    SCOPED_TRACE(row.name);
-    MemoryRegistry reg;
-    FreshMachine(reg);
-    Homes h;
-    AtDefaults(h);
-    row.set(h, row.sample);
-    SaveSettings(reg, h.engine, h.display, h.window);
-    for (const Row& other : kRows) {
-      const auto* saved = reg.Find(HKCU, kKey, other.name);
-      ASSERT_NE(saved, nullptr) << other.name;
-      EXPECT_EQ(saved->type, other.type) << other.name;
-      EXPECT_EQ(saved->data, Encode(other, &other == &row ? row.sample : other.fallback)) << other.name;
+TEST_P(SettingsStore, FlagsAndMarksAreSavedAsZeroOrOne) {
+  for (const Home& home : AllHomes()) {
+    if (!IsTwoValued(home.kind)) continue;
+    for (const Extended inMemory : {0.0L, 1.0L, 5.0L, -3.0L, 256.0L}) {
+      SCOPED_TRACE(testing::Message() << home.what << " " << static_cast<double>(inMemory));
+      FreshMachine();
+      Homes h;
+      home.set(h, inMemory);
+      const int32_t expected = home.get(h) != 0 ? 1 : 0;
+      Save(reg(), h);
+      EXPECT_EQ(backend().Find(HKCU, kSettingsKey, CarrierOf(home)), (RawValue{kRegDword, Dword(expected)}));
     }
-  }
-}
-
-TEST_F(SettingsTest, SaveWritesEveryValueInItsOrder) {
-  Homes h;
-  Save(h);
-  EXPECT_EQ(registry.WrittenNames(), kSaveOrder);
-  EXPECT_FALSE(registry.HasCurrentKey());
-}
-
-TEST_F(SettingsTest, BooleanHomesAreSavedAsZeroOrOne) {
-  const struct {
-    const char* name;
-    Extended home;
-    int32_t saved;
-  } cases[] = {
-      {"CommasOn", 5, 1}, {"AllExpOn", -1, 1}, {"FixedOn", 0, 0},
-      {"Hidden", -3, 1},  {"StartUp", 256, 1}, {"TrayIcon", 0, 0},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    MemoryRegistry reg;
-    FreshMachine(reg);
-    Homes h;
-    RowOf(c.name).set(h, c.home);
-    SaveSettings(reg, h.engine, h.display, h.window);
-    EXPECT_EQ(reg.Find(HKCU, kKey, c.name)->data, Dword(c.saved));
   }
 }
 
 // ---- round trips ----------------------------------------------------------------------
 
-TEST_F(SettingsTest, EveryValueSurvivesARestart) {
-  // One size item per case, since the group keeps only one checked.
+TEST_P(SettingsStore, EveryValueSurvivesARestart) {
+  // One size mark per case, since the group keeps only one checked.
   const struct {
     bool small, medium, large;
   } sizes[] = {{true, false, false}, {false, true, false}, {false, false, true}, {false, false, false}};
   for (const auto& size : sizes) {
     SCOPED_TRACE(testing::Message() << size.small << size.medium << size.large);
-    MemoryRegistry reg;
-    FreshMachine(reg);
+    FreshMachine();
     Homes before;
-    for (const Row& r : kRows) r.set(before, r.sample);
+    for (const Home& home : AllHomes()) {
+      if (home.kind != Kind::Size) home.set(before, Sample(home));
+    }
     before.window.Small = size.small;
     before.window.Medium = size.medium;
     before.window.Large = size.large;
-    SaveSettings(reg, before.engine, before.display, before.window);
-
+    const std::vector<Extended> values = Values(before);
+    Save(reg(), before);
+    // As stored, read from outside the code under test.
+    for (size_t i = 0; i < AllHomes().size(); ++i) {
+      const Home& home = AllHomes()[i];
+      EXPECT_EQ(backend().Find(HKCU, kSettingsKey, CarrierOf(home)), Encoded(home, values[i])) << home.what;
+    }
     Homes after;
     Scramble(after);
-    LoadSettings(reg, after.engine, after.display, after.window);
-    for (const Row& r : kRows) {
-      if (IsSizeItem(r)) continue;
-      EXPECT_EQ(r.get(after), r.sample) << r.name;
-    }
-    EXPECT_EQ(after.window.Small, size.small);
-    EXPECT_EQ(after.window.Medium, size.medium);
-    EXPECT_EQ(after.window.Large, size.large);
+    Load(reg(), after);
+    EXPECT_EQ(Values(after), values);
     EXPECT_TRUE(after.window.OnTopStored);
   }
 }
 
-TEST_F(SettingsTest, StackLevelsComeBackInPlace) {
+TEST_P(SettingsStore, StackLevelsComeBackInPlace) {
+  // X stays X after a restart, level 10 stays level 10.
   Homes before;
-  for (int v = 10; v >= 1; --v) before.engine.Push(v);  // X = 1 .. level 10 = 10
-  Save(before);
-  for (int k = 0; k < kStackSize; ++k) {
-    EXPECT_EQ(Saved("Stack" + std::to_string(k))->data, Binary(k + 1)) << "Stack" << k;
+  for (int v = kStackSize; v >= 1; --v) before.engine.Push(v);  // X = 1 .. level 10 = 10
+  Save(reg(), before);
+  for (int k = 1; k <= kStackSize; ++k) {
+    EXPECT_EQ(backend().Find(HKCU, kSettingsKey, CarrierOf("stack level " + std::to_string(k))),
+              (RawValue{kRegBinary, Binary(k)}))
+        << "level " << k;
   }
   Homes after;
   Scramble(after);
-  Load(after);
+  Load(reg(), after);
   for (int k = 1; k <= kStackSize; ++k) EXPECT_EQ(after.engine.Level(k), k) << "level " << k;
 }
 
-TEST_F(SettingsTest, LoadingReplacesTheWholeStack) {
-  Store("Stack0", kRegBinary, Binary(42));
+TEST_P(SettingsStore, LoadingReplacesTheWholeStack) {
+  backend().Plant(HKCU, kSettingsKey, CarrierOf("stack level 1"), kRegBinary, Binary(42));
   Homes h;
   for (int i = 0; i < kStackSize; ++i) h.engine.Push(100 + i);
-  Load(h);
+  Load(reg(), h);
   EXPECT_EQ(h.engine.Level(1), 42);
   for (int k = 2; k <= kStackSize; ++k) EXPECT_EQ(h.engine.Level(k), 0) << "level " << k;
 }
 
 // ---- numbers: rounding, range, values that are not finite ----------------------------
 
-// The bytes SaveSettings writes for one X.
-Bytes SavedX(Extended x) {
-  MemoryRegistry reg;
-  FreshMachine(reg);
-  Homes h;
-  h.engine.Push(x);
-  SaveSettings(reg, h.engine, h.display, h.window);
-  EXPECT_EQ(reg.WrittenNames().size(), 46u) << "every other value is still written";
-  return reg.Find(HKCU, kKey, "Stack0")->data;
-}
-
-TEST_F(SettingsTest, NumbersAreSavedAsTheNearestDouble) {
+TEST_P(SettingsStore, NumbersAreSavedAsTheNearestDouble) {
   volatile Extended one = 1;  // worked at run time, not by the compiler
   volatile Extended three = 3;
   const struct {
@@ -494,44 +594,48 @@ TEST_F(SettingsTest, NumbersAreSavedAsTheNearestDouble) {
       {"most negative extended", -LDBL_MAX, -DBL_MAX},
       {"just past rounding to the largest double", static_cast<Extended>(DBL_MAX) + 0x1p970L, DBL_MAX},
   };
+  const std::string x = CarrierOf("stack level 1");
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    EXPECT_EQ(SavedX(c.x), Binary(c.saved));
+    FreshMachine();
+    Homes h;
+    h.engine.Push(c.x);
+    Save(reg(), h);
+    EXPECT_EQ(reg().written.size(), Ref().saveOrder.size()) << "every other value is still written";
+    EXPECT_EQ(backend().Find(HKCU, kSettingsKey, x), (RawValue{kRegBinary, Binary(c.saved)}));
   }
 }
 
-TEST_F(SettingsTest, AThirdComesBackAsTheDoubleNearestAThird) {
+TEST_P(SettingsStore, AThirdComesBackAsTheDoubleNearestAThird) {
   volatile Extended one = 1;
   volatile Extended three = 3;
   const Extended third = one / three;
   Homes before;
   before.engine.Push(third);
   before.engine.Memory[4].value = third;
-  Save(before);
+  Save(reg(), before);
+  EXPECT_EQ(backend().Find(HKCU, kSettingsKey, CarrierOf("stack level 1")),
+            (RawValue{kRegBinary, RawDouble(0x3FD5555555555555ULL)}));  // the double nearest 1/3
   Homes after;
-  Load(after);
+  Load(reg(), after);
   // The double nearest 1/3 as an exact literal: 1.0 / 3.0 is worked out in
   // extended precision where FLT_EVAL_METHOD is 2 (x87), giving the extended third.
   const Extended nearestDouble = 0x1.5555555555555p-2L;
   EXPECT_EQ(after.engine.X(), nearestDouble);
   EXPECT_NE(after.engine.X(), third);
   EXPECT_EQ(after.engine.Memory[4].value, nearestDouble);
-  const uint64_t bits = 0x3FD5555555555555ULL;  // the double nearest 1/3
-  Bytes expected(8);
-  std::memcpy(expected.data(), &bits, 8);
-  EXPECT_EQ(Saved("Stack0")->data, expected);
 }
 
-TEST_F(SettingsTest, NumbersBeyondTheDoublesComeBackAsTheLargestDouble) {
+TEST_P(SettingsStore, NumbersBeyondTheDoublesComeBackAsTheLargestDouble) {
   Homes before;
   before.engine.Push(-1e1000L);
   before.engine.Push(1e1000L);
   before.engine.Memory[0].value = 1e4000L;
   before.engine.Memory[8].value = -2e308L;
   before.engine.Memory[1].value = 7;
-  Save(before);
+  Save(reg(), before);
   Homes after;
-  Load(after);
+  Load(reg(), after);
   EXPECT_EQ(after.engine.Level(1), DBL_MAX);
   EXPECT_EQ(after.engine.Level(2), -DBL_MAX);
   EXPECT_EQ(after.engine.Memory[0].value, DBL_MAX);
@@ -539,7 +643,7 @@ TEST_F(SettingsTest, NumbersBeyondTheDoublesComeBackAsTheLargestDouble) {
   EXPECT_EQ(after.engine.Memory[1].value, 7);
 }
 
-TEST_F(SettingsTest, StoredNumbersThatAreNotFiniteLoadAsZero) {
+TEST_P(SettingsStore, StoredNumbersThatAreNotFiniteLoadAsZero) {
   const struct {
     const char* what;
     Bytes stored;
@@ -554,17 +658,17 @@ TEST_F(SettingsTest, StoredNumbersThatAreNotFiniteLoadAsZero) {
       {"smallest subnormal", RawDouble(1), 0x1p-1074L},
       {"-0", Binary(-0.0), 0},
   };
-  for (const char* name : {"Stack0", "Stack9", "MValue1", "MValue9"}) {
+  for (const char* what : {"stack level 1", "stack level 2", "stack level 10", "memory slot 1 value",
+                           "memory slot 2 value", "memory slot 9 value"}) {
     for (const auto& c : cases) {
-      SCOPED_TRACE(testing::Message() << name << " " << c.what);
-      MemoryRegistry reg;
-      FreshMachine(reg);
-      reg.Plant(HKCU, kKey, name, kRegBinary, c.stored);
-      reg.Plant(HKCU, kKey, "MValue5", kRegBinary, Binary(2.5));  // a neighbour
+      SCOPED_TRACE(testing::Message() << what << " " << c.what);
+      FreshMachine();
+      backend().Plant(HKCU, kSettingsKey, CarrierOf(what), kRegBinary, c.stored);
+      backend().Plant(HKCU, kSettingsKey, CarrierOf("memory slot 5 value"), kRegBinary, Binary(2.5));  // a neighbour
       Homes h;
       Scramble(h);
-      LoadSettings(reg, h.engine, h.display, h.window);
-      const Extended v = RowOf(name).get(h);
+      Load(reg(), h);
+      const Extended v = HomeOf(what).get(h);
       EXPECT_TRUE(std::isfinite(v));
       EXPECT_EQ(v, c.loaded);
       EXPECT_EQ(h.engine.Memory[4].value, 2.5);
@@ -574,189 +678,260 @@ TEST_F(SettingsTest, StoredNumbersThatAreNotFiniteLoadAsZero) {
 
 // ---- damaged values -------------------------------------------------------------------
 
-TEST_F(SettingsTest, DamagedValuesStopLoadingWithTheirMessage) {
-  for (const auto& c : DamagedValues()) {
-    SCOPED_TRACE(testing::Message() << c.name << " " << c.data.size() << " bytes of type " << c.type);
-    MemoryRegistry reg;
-    FreshMachine(reg);
-    reg.Plant(HKCU, kKey, c.name, c.type, c.data);
+TEST_P(SettingsStore, DamagedValuesStopLoadingWithTheirMessage) {
+  // Integers, flags and key codes are read into a 4-byte buffer, numbers
+  // into an 8-byte one that must be filled by exactly 8 bytes of REG_BINARY.
+  constexpr const char* kGet = "Failed to get data for";
+  constexpr const char* kType = "Invalid data type for";
+  const struct {
+    const char* home;
+    uint32_t type;
+    Bytes data;
+    const char* message;
+  } cases[] = {
+      {"window.Left", kRegSz, Text("abc"), kType},
+      {"window.Left", kRegSz, Text("abcd"), kGet},
+      {"window.Left", kRegBinary, Filler(4), kType},
+      {"window.Top", kRegQword, Filler(8), kGet},
+      {"window.Top", kRegDword, Filler(5), kGet},
+      {"window.OnTop", kRegSz, Text("1"), kType},
+      {"display.Decs", kRegBinary, Filler(2), kType},
+      {"window.TrayIcon", kRegExpandSz, Text("%A"), kType},
+      {"memory slot 9 key", kRegBinary, Filler(8), kGet},
+      {"memory slot 1 key", kRegNone, Bytes{}, kType},
+      {"stack level 4", kRegBinary, Filler(10), kGet},
+      {"stack level 4", kRegBinary, Filler(4), kType},
+      {"stack level 4", kRegBinary, Filler(9), kGet},
+      {"stack level 1", kRegBinary, Bytes{}, kType},
+      {"stack level 10", kRegBinary, Filler(7), kType},
+      {"memory slot 9 value", kRegDword, Dword(5), kType},
+      {"memory slot 1 value", kRegSz, Text("1234567"), kType},
+      {"memory slot 1 value", kRegSz, Text("12345678"), kGet},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.home << ": " << c.data.size() << " bytes of type " << c.type);
+    FreshMachine();
+    const std::string name = CarrierOf(c.home);
+    backend().Plant(HKCU, kSettingsKey, name, c.type, c.data);
     Homes h;
     try {
-      LoadSettings(reg, h.engine, h.display, h.window);
+      Load(reg(), h);
       ADD_FAILURE() << "no exception";
     } catch (const RegistryError& e) {
-      EXPECT_STREQ(e.what(), c.message);
+      EXPECT_EQ(e.what(), std::string(c.message) + " '" + name + "'");
     }
-    EXPECT_FALSE(reg.HasCurrentKey());
+    EXPECT_FALSE(reg().HasCurrentKey());
   }
 }
 
-TEST_F(SettingsTest, ValuesBeforeADamagedOneAreAlreadyApplied) {
-  Store("Left", kRegDword, Dword(300));
-  Store("Stack5", kRegBinary, Binary(6.5));
-  Store("Stack4", kRegBinary, Binary(5.5));
-  Store("Stack3", kRegBinary, Filler(10));
-  Store("MValue1", kRegBinary, Binary(9));
+TEST_P(SettingsStore, ValuesBeforeADamagedOneAreAlreadyApplied) {
+  // Every value stored, then one in the middle of the stack damaged: what
+  // loading had read before it is in its home (the stack levels pushed in
+  // the order read), the rest is untouched.
+  Homes planted;
+  for (const Home& home : AllHomes()) {
+    if (home.kind != Kind::Size) home.set(planted, Sample(home));
+  }
+  const std::vector<Extended> values = Values(planted);
+  Save(reg(), planted);
+  const std::string damaged = CarrierOf("stack level 4");
+  backend().Plant(HKCU, kSettingsKey, damaged, kRegBinary, Filler(10));
+  reg().lookedUp.clear();
+
   Homes h;
-  EXPECT_THROW(Load(h), RegistryError);
-  EXPECT_EQ(h.window.Left, 300);
-  EXPECT_EQ(h.engine.X(), 5.5);  // Stack9 .. Stack4 were pushed
-  EXPECT_EQ(h.engine.Y(), 6.5);
-  EXPECT_EQ(h.engine.Memory[0].value, 0);
+  Scramble(h);
+  const std::vector<Extended> scrambled = Values(h);
+  EXPECT_THROW(Load(reg(), h), RegistryError);
+  std::vector<std::string> read = reg().lookedUp;
+  ASSERT_FALSE(read.empty());
+  EXPECT_EQ(read.back(), damaged) << "loading goes on after the damaged value";
+  read.pop_back();
+  EXPECT_FALSE(read.empty()) << "nothing was read before the damaged value: pick another";
+  EXPECT_LT(read.size() + 1, AllHomes().size()) << "nothing was left after the damaged value: pick another";
+
+  std::vector<Extended> pushed;
+  for (const std::string& name : read) {
+    const Home* home = CarriedBy(name);
+    ASSERT_NE(home, nullptr) << name;
+    if (home->what.rfind("stack level", 0) == 0) pushed.push_back(values[home - AllHomes().data()]);
+  }
+  for (size_t i = 0; i < AllHomes().size(); ++i) {
+    const Home& home = AllHomes()[i];
+    if (home.kind == Kind::Size || home.what.rfind("stack level", 0) == 0) continue;
+    const bool before = std::find(read.begin(), read.end(), CarrierOf(home)) != read.end();
+    EXPECT_EQ(home.get(h), before ? values[i] : scrambled[i]) << home.what << (before ? ", read" : ", not read");
+  }
+  // The stack: the levels read, last read as X, over the old stack.
+  const size_t n = pushed.size();
+  EXPECT_GT(n, 0u);
+  for (size_t j = 0; j < static_cast<size_t>(kStackSize); ++j) {
+    const Extended expected = j < n ? pushed[n - 1 - j] : scrambled[IndexOf("stack level " + std::to_string(j - n + 1))];
+    EXPECT_EQ(h.engine.Level(static_cast<int>(j + 1)), expected) << "level " << j + 1;
+  }
 }
 
-TEST_F(SettingsTest, AValueThatCannotBeWrittenStopsSaving) {
-  for (const char* name : {"Left", "Base", "Stack0", "Stack9", "MValue5", "MKey9"}) {
-    const std::string failing = name;
+// ---- failures while saving ---------------------------------------------------------------
+
+TEST_P(SettingsStore, AValueThatCannotBeWrittenStopsSaving) {
+  const std::vector<std::string>& order = Ref().saveOrder;
+  ASSERT_FALSE(order.empty());
+  for (auto at = order.begin(); at != order.end(); ++at) {
+    const std::string& failing = *at;
     SCOPED_TRACE(failing);
-    MemoryRegistry reg;
-    FreshMachine(reg);
-    reg.FailWritesOf(failing);
+    FreshMachine();
+    reg().FailWritesOf(failing);
     Homes h;
     try {
-      SaveSettings(reg, h.engine, h.display, h.window);
+      Save(reg(), h);
       ADD_FAILURE() << "no exception";
     } catch (const RegistryError& e) {
       EXPECT_EQ(e.what(), "Failed to set data for '" + failing + "'");
     }
-    // Everything before it in the saving order is written, nothing after it.
-    const auto at = std::find(kSaveOrder.begin(), kSaveOrder.end(), failing);
-    EXPECT_EQ(reg.WrittenNames(), std::vector<std::string>(kSaveOrder.begin(), at));
-    EXPECT_TRUE(reg.Find(HKCU, kKey, failing) == nullptr);
-    EXPECT_FALSE(reg.HasCurrentKey());
+    // Everything written before it in a save that succeeds is stored,
+    // nothing from it on.
+    EXPECT_EQ(reg().written, std::vector<std::string>(order.begin(), at));
+    for (auto v = order.begin(); v != order.end(); ++v) {
+      EXPECT_EQ(backend().Find(HKCU, kSettingsKey, *v).has_value(), v < at) << *v;
+    }
+    EXPECT_FALSE(reg().HasCurrentKey());
   }
 }
 
-TEST_F(SettingsTest, AtTheSessionsEndEveryValueThatCanBeWrittenIs) {
-  MemoryRegistry reg;
-  FreshMachine(reg);
-  reg.FailWritesOf("Top");
-  reg.FailWritesOf("Stack3");
+TEST_P(SettingsStore, AtTheSessionsEndEveryValueThatCanBeWrittenIs) {
+  const std::string top = CarrierOf("window.Top"), level4 = CarrierOf("stack level 4");
+  reg().FailWritesOf(top);
+  reg().FailWritesOf(level4);
   Homes h;
-  for (int level = 10; level >= 1; --level) h.engine.Push(level);  // X is 1, level 4 is 4
+  for (int level = kStackSize; level >= 1; --level) h.engine.Push(level);  // X is 1, level 4 is 4
   h.window.Left = 40;
   std::vector<std::string> failed;
-  EXPECT_NO_THROW(failed = SaveSettingsAtSessionEnd(reg, h.engine, h.display, h.window));
-  EXPECT_EQ(failed, (std::vector<std::string>{"Top", "Stack3"}));
-  std::vector<std::string> rest = kSaveOrder;
-  std::erase(rest, "Top");
-  std::erase(rest, "Stack3");
-  EXPECT_EQ(reg.WrittenNames(), rest);
-  EXPECT_EQ(reg.Find(HKCU, kKey, "Left")->data, Dword(40));
-  EXPECT_EQ(reg.Find(HKCU, kKey, "Stack2")->data, Binary(3.0));
-  EXPECT_EQ(reg.Find(HKCU, kKey, "Stack4")->data, Binary(5.0));
-  EXPECT_FALSE(reg.HasCurrentKey());
+  EXPECT_NO_THROW(failed = SaveSettingsAtSessionEnd(reg(), h.engine, h.display, h.window));
+  std::vector<std::string> expectedFailed, rest;
+  for (const std::string& name : Ref().saveOrder) {
+    (name == top || name == level4 ? expectedFailed : rest).push_back(name);
+  }
+  EXPECT_EQ(failed, expectedFailed);
+  EXPECT_EQ(reg().written, rest);
+  EXPECT_FALSE(backend().Find(HKCU, kSettingsKey, top).has_value());
+  EXPECT_FALSE(backend().Find(HKCU, kSettingsKey, level4).has_value());
+  EXPECT_EQ(backend().Find(HKCU, kSettingsKey, CarrierOf("window.Left")), (RawValue{kRegDword, Dword(40)}));
+  EXPECT_EQ(backend().Find(HKCU, kSettingsKey, CarrierOf("stack level 3")), (RawValue{kRegBinary, Binary(3.0)}));
+  EXPECT_EQ(backend().Find(HKCU, kSettingsKey, CarrierOf("stack level 5")), (RawValue{kRegBinary, Binary(5.0)}));
+  EXPECT_FALSE(reg().HasCurrentKey());
 
   // A key that can't be written at all: every value fails, nothing is thrown.
-  MemoryRegistry locked;
-  FreshMachine(locked);
-  locked.SetAccess(HKCU, MemoryRegistry::Access::ReadOnly);
+  FreshMachine();
+  backend().LockRoot(HKCU, RegistryBackend::Lock::ReadOnly);
   Homes other;
-  EXPECT_EQ(SaveSettingsAtSessionEnd(locked, other.engine, other.display, other.window).size(), kSaveOrder.size());
+  EXPECT_EQ(SaveSettingsAtSessionEnd(reg(), other.engine, other.display, other.window), Ref().saveOrder);
 }
 
-TEST_F(SettingsTest, ASettingsKeyThatCannotBeWrittenFailsAtTheFirstValue) {
+TEST_P(SettingsStore, ASettingsKeyThatCannotBeWrittenFailsAtTheFirstValue) {
+  using Lock = RegistryBackend::Lock;
   const struct {
     const char* what;
     bool keyExists;
-    MemoryRegistry::Access access;
+    Lock lock;
   } cases[] = {
-      {"key can't be created", false, MemoryRegistry::Access::ReadOnly},
-      {"key is read-only", true, MemoryRegistry::Access::ReadOnly},
-      {"key can't be opened", true, MemoryRegistry::Access::Denied},
+      {"key can't be created", false, Lock::ReadOnly},
+      {"key is read-only", true, Lock::ReadOnly},
+      {"key can't be opened", true, Lock::Denied},
   };
+  const std::string first = Ref().saveOrder.front();
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    MemoryRegistry reg;
-    FreshMachine(reg);
-    if (c.keyExists) reg.Plant(HKCU, kKey, "Left", kRegDword, Dword(17));
-    reg.SetAccess(HKCU, c.access);
+    FreshMachine();
+    if (c.keyExists) backend().Plant(HKCU, kSettingsKey, first, kRegDword, Dword(17));
+    backend().LockRoot(HKCU, c.lock);
     Homes h;
-    h.window.Left = 99;
+    for (const Home& home : AllHomes()) home.set(h, Sample(home));
     try {
-      SaveSettings(reg, h.engine, h.display, h.window);
+      Save(reg(), h);
       ADD_FAILURE() << "no exception";
     } catch (const RegistryError& e) {
-      EXPECT_STREQ(e.what(), "Failed to set data for 'Left'");
+      EXPECT_EQ(e.what(), "Failed to set data for '" + first + "'");
     }
-    EXPECT_TRUE(reg.WrittenNames().empty());
+    EXPECT_TRUE(reg().written.empty());
     // Whatever could be read is still there for the next start.
     if (c.keyExists) {
-      EXPECT_EQ(reg.Find(HKCU, kKey, "Left")->data, Dword(17));
+      EXPECT_EQ(backend().Find(HKCU, kSettingsKey, first), (RawValue{kRegDword, Dword(17)}));
+    } else {
+      EXPECT_FALSE(backend().KeyExists(HKCU, kSettingsKey));
     }
   }
 }
 
 // ---- the uninstall entry --------------------------------------------------------------
 
-TEST(UninstallEntry, GoesWhereItCanBeWrittenAndNeverStopsTheStart) {
-  using A = MemoryRegistry::Access;
+namespace {
+const std::string kUninstallList = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+}
+
+TEST_P(UninstallEntry, GoesWhereItCanBeWrittenAndNeverStopsTheStart) {
+  using Lock = RegistryBackend::Lock;
+  const std::optional<Lock> kFull;
   const struct {
     const char* what;
-    A machine, user;
+    std::optional<Lock> machine, user;
     bool machineEntryKeyExists;
     bool uninstallListExists;  // HKLM\...\Uninstall
     const char* failingValue;  // nullptr: none
     UninstallEntryPlace place;
   } cases[] = {
-      {"administrator", A::Full, A::Full, false, true, nullptr, UninstallEntryPlace::LocalMachine},
-      {"administrator, entry exists", A::Full, A::Full, true, true, nullptr, UninstallEntryPlace::LocalMachine},
-      {"standard user", A::Denied, A::Full, false, true, nullptr, UninstallEntryPlace::CurrentUser},
-      {"standard user, old entry readable", A::ReadOnly, A::Full, true, true, nullptr, UninstallEntryPlace::CurrentUser},
-      {"no list of programs to add to", A::Full, A::Full, false, false, nullptr, UninstallEntryPlace::CurrentUser},
-      {"UninstallString can't be written", A::Full, A::Full, false, true, "UninstallString", UninstallEntryPlace::Nowhere},
-      {"nothing writable", A::Denied, A::ReadOnly, false, true, nullptr, UninstallEntryPlace::Nowhere},
-      {"nothing openable", A::Denied, A::Denied, false, true, nullptr, UninstallEntryPlace::Nowhere},
+      {"administrator", kFull, kFull, false, true, nullptr, UninstallEntryPlace::LocalMachine},
+      {"administrator, entry exists", kFull, kFull, true, true, nullptr, UninstallEntryPlace::LocalMachine},
+      {"standard user", Lock::Denied, kFull, false, true, nullptr, UninstallEntryPlace::CurrentUser},
+      {"standard user, old entry readable", Lock::ReadOnly, kFull, true, true, nullptr, UninstallEntryPlace::CurrentUser},
+      {"no list of programs to add to", kFull, kFull, false, false, nullptr, UninstallEntryPlace::CurrentUser},
+      {"UninstallString can't be written", kFull, kFull, false, true, "UninstallString", UninstallEntryPlace::Nowhere},
+      {"nothing writable", Lock::Denied, Lock::ReadOnly, false, true, nullptr, UninstallEntryPlace::Nowhere},
+      {"nothing openable", Lock::Denied, Lock::Denied, false, true, nullptr, UninstallEntryPlace::Nowhere},
   };
   const std::string exe = "C:\\Program Files\\Nimbrel\\Nimbrel.exe";
   const Bytes command = Text("\"C:\\Program Files\\Nimbrel\\Nimbrel.exe\" -u");
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    MemoryRegistry reg;
-    reg.OpenKey("Software", true);  // HKCU as on every machine: no Uninstall key yet
-    reg.CloseKey();
-    if (c.uninstallListExists) {
-      reg.Plant(HKLM, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Other", "DisplayName", kRegSz, Text("Other"));
-    }
+    Fresh();
+    backend().MakeKey(HKCU, "Software");  // HKCU as on every machine: no Uninstall key yet
+    if (c.uninstallListExists) backend().Plant(HKLM, kUninstallList + "\\Other", "DisplayName", kRegSz, Text("Other"));
     if (c.machineEntryKeyExists) {
-      reg.Plant(HKLM, kEntry, "UninstallString", kRegSz, Text("C:\\Old\\Nimbrel.exe -u"));
+      backend().Plant(HKLM, kUninstallKey, "UninstallString", kRegSz, Text("C:\\Old\\Nimbrel.exe -u"));
     }
-    reg.SetAccess(HKLM, c.machine);
-    reg.SetAccess(HKCU, c.user);
-    if (c.failingValue != nullptr) reg.FailWritesOf(c.failingValue);
+    if (c.machine) backend().LockRoot(HKLM, *c.machine);
+    if (c.user) backend().LockRoot(HKCU, *c.user);
+    if (c.failingValue != nullptr) reg().FailWritesOf(c.failingValue);
 
     UninstallEntryPlace place = UninstallEntryPlace::Nowhere;
-    EXPECT_NO_THROW(place = WriteUninstallEntry(reg, exe));
+    EXPECT_NO_THROW(place = WriteUninstallEntry(reg(), exe));
     EXPECT_EQ(place, c.place);
 
-    const RootKey where[] = {HKLM, HKCU};
-    for (RootKey root : where) {
+    for (RootKey root : {HKLM, HKCU}) {
       const bool here = (root == HKLM && c.place == UninstallEntryPlace::LocalMachine) ||
                         (root == HKCU && c.place == UninstallEntryPlace::CurrentUser);
       SCOPED_TRACE(root == HKLM ? "HKLM" : "HKCU");
-      const auto* name = reg.Find(root, kEntry, "DisplayName");
-      const auto* uninstall = reg.Find(root, kEntry, "UninstallString");
+      const auto name = backend().Find(root, kUninstallKey, "DisplayName");
+      const auto uninstall = backend().Find(root, kUninstallKey, "UninstallString");
       if (here) {
-        ASSERT_NE(name, nullptr);
-        ASSERT_NE(uninstall, nullptr);
-        EXPECT_EQ(name->type, kRegSz);
-        EXPECT_EQ(name->data, Text("Quarvel Calculator 1.1"));
-        EXPECT_EQ(uninstall->type, kRegSz);
-        EXPECT_EQ(uninstall->data, command);
+        EXPECT_EQ(name, (RawValue{kRegSz, Text("Quarvel Calculator 1.1")}));
+        EXPECT_EQ(uninstall, (RawValue{kRegSz, command}));
       } else {
-        EXPECT_TRUE(uninstall == nullptr || uninstall->data != command);
+        EXPECT_TRUE(!uninstall || uninstall->data != command);
       }
+    }
+    if (c.machineEntryKeyExists && c.place != UninstallEntryPlace::LocalMachine) {
+      EXPECT_EQ(backend().Find(HKLM, kUninstallKey, "UninstallString"),
+                (RawValue{kRegSz, Text("C:\\Old\\Nimbrel.exe -u")}));
     }
     // The keys above the entry under HKLM belong to Windows: never created.
     if (!c.uninstallListExists) {
-      EXPECT_FALSE(reg.KeyExists(HKLM, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall"));
+      EXPECT_FALSE(backend().KeyExists(HKLM, kUninstallList));
     }
-    EXPECT_EQ(reg.GetRootKey(), HKCU);
-    EXPECT_FALSE(reg.HasCurrentKey());
+    EXPECT_EQ(reg().GetRootKey(), HKCU);
+    EXPECT_FALSE(reg().HasCurrentKey());
   }
 }
 
-TEST(UninstallEntry, ThePathIsQuoted) {
+TEST_P(UninstallEntry, ThePathIsQuoted) {
   const struct {
     const char* exe;
     const char* command;
@@ -769,44 +944,40 @@ TEST(UninstallEntry, ThePathIsQuoted) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.exe);
     EXPECT_EQ(UninstallCommand(c.exe), c.command);
-    MemoryRegistry reg;
-    FreshMachine(reg);
-    ASSERT_EQ(WriteUninstallEntry(reg, c.exe), UninstallEntryPlace::LocalMachine);
-    EXPECT_EQ(reg.Find(HKLM, kEntry, "UninstallString")->data, Text(c.command));
+    FreshMachine();
+    ASSERT_EQ(WriteUninstallEntry(reg(), c.exe), UninstallEntryPlace::LocalMachine);
+    EXPECT_EQ(backend().Find(HKLM, kUninstallKey, "UninstallString"), (RawValue{kRegSz, Text(c.command)}));
   }
 }
 
-TEST(UninstallEntry, CarriesWhatTheListOfInstalledProgramsShows) {
+TEST_P(UninstallEntry, CarriesWhatTheListOfInstalledProgramsShows) {
   for (const char* exe : {"C:\\Program Files\\Quarvel\\Nimbrel.exe", "\"C:\\Program Files\\Quarvel\\Nimbrel.exe\""}) {
     SCOPED_TRACE(exe);
-    MemoryRegistry reg;
-    FreshMachine(reg);
-    ASSERT_EQ(WriteUninstallEntry(reg, exe, 1234), UninstallEntryPlace::LocalMachine);
-    const auto value = [&](const char* name) { return reg.Find(HKLM, kEntry, name); };
-    ASSERT_TRUE(value("DisplayVersion") && value("Publisher") && value("DisplayIcon") && value("EstimatedSize") &&
-                value("NoModify") && value("NoRepair"));
+    FreshMachine();
+    ASSERT_EQ(WriteUninstallEntry(reg(), exe, 1234), UninstallEntryPlace::LocalMachine);
+    EXPECT_FALSE(backend().KeyExists(HKCU, kUninstallKey)) << "the entry is in one place only";
+    const auto value = [&](const char* name) { return backend().Find(HKLM, kUninstallKey, name); };
+    EXPECT_EQ(value("DisplayName"), (RawValue{kRegSz, Text("Quarvel Calculator 1.1")}));
+    EXPECT_EQ(value("UninstallString"), (RawValue{kRegSz, Text("\"C:\\Program Files\\Quarvel\\Nimbrel.exe\" -u")}));
     // The version the program's resources carry: 1.1 and a build number.
-    const std::string version(value("DisplayVersion")->data.begin(), value("DisplayVersion")->data.end() - 1);
-    EXPECT_EQ(value("DisplayVersion")->type, kRegSz);
+    EXPECT_EQ(value("DisplayVersion"), (RawValue{kRegSz, Text(NIMBREL_VERSION_TEXT)}));
+    const std::string version = NIMBREL_VERSION_TEXT;
     EXPECT_EQ(version.rfind("1.1.", 0), 0u) << version;
     EXPECT_EQ(version.find_first_not_of("0123456789", 4), std::string::npos) << version;
     EXPECT_GT(version.size(), 4u);
-    EXPECT_EQ(value("Publisher")->data, Text("Quarvel"));
-    EXPECT_EQ(value("DisplayIcon")->data, Text("C:\\Program Files\\Quarvel\\Nimbrel.exe,0"));
-    EXPECT_EQ(value("EstimatedSize")->type, kRegDword);
-    EXPECT_EQ(value("EstimatedSize")->data, Dword(1234));
-    EXPECT_EQ(value("NoModify")->data, Dword(1));
-    EXPECT_EQ(value("NoRepair")->data, Dword(1));
+    EXPECT_EQ(value("Publisher"), (RawValue{kRegSz, Text("Quarvel")}));
+    EXPECT_EQ(value("DisplayIcon"), (RawValue{kRegSz, Text("C:\\Program Files\\Quarvel\\Nimbrel.exe,0")}));
+    EXPECT_EQ(value("EstimatedSize"), (RawValue{kRegDword, Dword(1234)}));
+    EXPECT_EQ(value("NoModify"), (RawValue{kRegDword, Dword(1)}));
+    EXPECT_EQ(value("NoRepair"), (RawValue{kRegDword, Dword(1)}));
   }
 }
 
-TEST(UninstallEntry, IsRewrittenWithTheCurrentPath) {
-  MemoryRegistry reg;
-  FreshMachine(reg);
-  WriteUninstallEntry(reg, "C:\\Old place\\Nimbrel.exe");
-  WriteUninstallEntry(reg, "D:\\New place\\Nimbrel.exe");
-  EXPECT_EQ(reg.Find(HKLM, kEntry, "UninstallString")->data, Text("\"D:\\New place\\Nimbrel.exe\" -u"));
+TEST_P(UninstallEntry, IsRewrittenWithTheCurrentPath) {
+  WriteUninstallEntry(reg(), "C:\\Old place\\Nimbrel.exe");
+  WriteUninstallEntry(reg(), "D:\\New place\\Nimbrel.exe");
+  EXPECT_EQ(backend().Find(HKLM, kUninstallKey, "UninstallString"),
+            (RawValue{kRegSz, Text("\"D:\\New place\\Nimbrel.exe\" -u")}));
 }
 
-}  // namespace
 }  // namespace nimbrel

@@ -6,9 +6,12 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "components/ModeButton_win.h"
+#include "core/FaceKeys.h"
 #include "win/GraphicControl_win.h"
 
 namespace {
@@ -111,6 +114,49 @@ TEST(GraphicControl, APlainControlRunsItsClickOnALeftPress) {
   controls.Mouse(WM_LBUTTONUP, 5, 5);
   EXPECT_EQ(clicks, 1);
   EXPECT_EQ(GetCapture(), nullptr);
+  DestroyWindow(window);
+}
+
+TEST(FaceKeys, HiddenKeysLetEveryClickThroughToTheFace) {
+  // The thirty keys over the face picture, as the main window lays them out
+  // at 100 %. Hidden (the Small and Medium layouts, About), none of them may
+  // take a click meant for what lies under it.
+  HWND window = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 321, 233, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_NE(window, nullptr);
+  std::vector<std::string> log;
+  GraphicControls controls{window};
+  Recorder face{"face", log};
+  controls.Add(face, {0, 0, 321, 233});
+  nimbrel::FaceState state;
+  std::vector<int> clicked;
+  std::vector<std::unique_ptr<nimbrel::ModeButtonControl>> keys;
+  for (int i = 0; i < nimbrel::kFaceKeyCount; ++i) {
+    const nimbrel::FaceKey& k = nimbrel::kFaceKeys[i];
+    keys.push_back(std::make_unique<nimbrel::ModeButtonControl>(state, i, [&clicked, i] { clicked.push_back(i); },
+                                                                 nullptr));
+    controls.Add(*keys.back(), {k.left, k.top, k.left + k.width, k.top + k.height});
+  }
+  const auto clickEveryKey = [&] {
+    for (const nimbrel::FaceKey& k : nimbrel::kFaceKeys) {
+      const int x = k.left + k.width / 2, y = k.top + k.height / 2;
+      controls.Mouse(WM_LBUTTONDOWN, x, y);
+      controls.Mouse(WM_LBUTTONUP, x, y);
+    }
+  };
+
+  state.ShowFaceKeys(false);
+  clickEveryKey();
+  EXPECT_TRUE(clicked.empty());
+  EXPECT_EQ(log.size(), 2u * nimbrel::kFaceKeyCount) << "the face under them had every press and release";
+  for (int i = 0; i < nimbrel::kFaceKeyCount; ++i) EXPECT_FALSE(state.Key(i).Down) << nimbrel::kFaceKeys[i].name;
+
+  state.ShowFaceKeys(true);
+  log.clear();
+  clickEveryKey();
+  std::vector<int> all(nimbrel::kFaceKeyCount);
+  for (int i = 0; i < nimbrel::kFaceKeyCount; ++i) all[i] = i;
+  EXPECT_EQ(clicked, all);
+  EXPECT_TRUE(log.empty());
   DestroyWindow(window);
 }
 
