@@ -30,7 +30,7 @@
 
 #include "accuracy/ExtendedBits.h"
 #include "core/Engine.h"
-#include "core/NullPlatform.h"
+#include "app/NullPlatform.h"
 
 namespace nimbrel::bench {
 

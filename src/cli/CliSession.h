@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "cli/KeyNames.h"
-#include "core/Calculator.h"
-#include "core/MemoryWindow.h"
-#include "core/Platform.h"
+#include "app/Calculator.h"
+#include "app/MemoryWindow.h"
+#include "app/Platform.h"
 
 namespace nimbrel {
 

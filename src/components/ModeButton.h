@@ -7,7 +7,7 @@
 
 #include <functional>
 
-#include "core/FaceKeys.h"
+#include "app/FaceKeys.h"
 
 namespace nimbrel {
 

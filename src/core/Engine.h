@@ -13,7 +13,7 @@
 #include <string>
 
 #include "core/Extended.h"
-#include "core/Platform.h"
+#include "app/Platform.h"
 
 namespace nimbrel {
 

@@ -6,7 +6,7 @@
 
 #include "core/Engine.h"
 #include "core/Extended.h"
-#include "core/Platform.h"
+#include "app/Platform.h"
 #include "display/DisplayOptions.h"
 #include "display/EntryLine.h"
 

@@ -10,7 +10,7 @@
 #include "core/Engine.h"
 #include "core/Extended.h"
 #include "core/KeyCodes.h"
-#include "core/Platform.h"
+#include "app/Platform.h"
 #include "display/DisplayOptions.h"
 
 namespace nimbrel {

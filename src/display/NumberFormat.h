@@ -10,7 +10,7 @@
 #include <string>
 
 #include "core/Extended.h"
-#include "core/Platform.h"
+#include "app/Platform.h"
 #include "display/DisplayOptions.h"
 
 namespace nimbrel {

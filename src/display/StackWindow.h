@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "core/Engine.h"
-#include "core/Platform.h"
+#include "app/Platform.h"
 #include "display/DisplayOptions.h"
 #include "display/EntryLine.h"
 

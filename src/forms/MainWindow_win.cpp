@@ -5,14 +5,15 @@
 #include <cstdio>
 #include <cstring>
 
-#include "core/CommandLine.h"
+#include "setup/CommandLine.h"
 #include "core/KeyCodes.h"
-#include "core/MemoryWindow.h"
+#include "app/MemoryWindow.h"
 #include "INCLUDE/QuarvelMisc_win.h"
 #include "forms/MemoryForm_win.h"
 #include "forms/OptionsForm_win.h"
 #include "display/StackWindow.h"
-#include "settings/Win32Registry.h"
+#include "settings/Win32Registry_win.h"
+#include "app/Placement.h"
 #include "win/Art_win.h"
 #include "win/Dpi_win.h"
 #include "win/FirstPaintProbe.h"
@@ -169,8 +170,10 @@ void MainWindow::Create() {
   GetWindowRect(hwnd_, &outer);
   POINT clientTop{0, 0};
   ClientToScreen(hwnd_, &clientTop);
+  std::vector<ScreenRect> areas;
+  for (const RECT& r : win::WorkAreas()) areas.push_back({r.left, r.top, r.right, r.bottom});
   const ScreenPoint at = PlaceOnScreen({settings_.Left, settings_.Top}, outer.right - outer.left,
-                                       outer.bottom - outer.top, clientTop.y - outer.top, win::WorkAreas());
+                                       outer.bottom - outer.top, clientTop.y - outer.top, areas);
   SetWindowPos(hwnd_, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   // Where moving to another monitor brings no WM_DPICHANGED, ask.
   if (win::DpiOf(hwnd_) != scale_.dpi()) Rescale(win::DpiOf(hwnd_));

@@ -12,9 +12,9 @@
 #include <vector>
 
 #include "components/ModeButton_win.h"
-#include "core/Calculator.h"
+#include "app/Calculator.h"
 #include "display/StackWindow_win.h"
-#include "settings/OptionsDialog.h"
+#include "app/OptionsDialog.h"
 #include "core/Scale.h"
 #include "settings/Settings.h"
 #include "win/DisplayTypeface_win.h"

@@ -9,7 +9,7 @@
 #include <array>
 #include <memory>
 
-#include "core/MemoryWindow.h"
+#include "app/MemoryWindow.h"
 #include "core/Scale.h"
 #include "display/StackWindow.h"
 #include "win/Gdi.h"

@@ -8,7 +8,7 @@
 #include <optional>
 
 #include "core/Scale.h"
-#include "settings/OptionsDialog.h"
+#include "app/OptionsDialog.h"
 
 namespace nimbrel {
 

@@ -4,7 +4,7 @@
 
 #include <exception>
 
-#include "core/CommandLine.h"
+#include "setup/CommandLine.h"
 #include "core/Engine.h"
 #include "forms/MainWindow_win.h"
 #include "setup/Uninstall_win.h"

@@ -4,8 +4,8 @@
 
 #include "INCLUDE/QuarvelMisc_win.h"
 #include "core/Engine.h"
-#include "settings/Uninstall.h"
-#include "settings/Win32Registry.h"
+#include "setup/Uninstall.h"
+#include "settings/Win32Registry_win.h"
 
 namespace nimbrel {
 

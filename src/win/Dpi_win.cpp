@@ -36,8 +36,8 @@ BOOL CALLBACK AddWorkArea(HMONITOR monitor, HDC, LPRECT, LPARAM list) {
   MONITORINFO info{};
   info.cbSize = sizeof info;
   if (GetMonitorInfoA(monitor, &info)) {
-    auto& areas = *reinterpret_cast<std::vector<ScreenRect>*>(list);
-    const ScreenRect r{info.rcWork.left, info.rcWork.top, info.rcWork.right, info.rcWork.bottom};
+    auto& areas = *reinterpret_cast<std::vector<RECT>*>(list);
+    const RECT r = info.rcWork;
     if (info.dwFlags & MONITORINFOF_PRIMARY) {
       areas.insert(areas.begin(), r);
     } else {
@@ -97,12 +97,12 @@ int MetricForDpi(int index, int dpi) {
   return MulDiv(GetSystemMetrics(index), dpi, SystemDpi());
 }
 
-std::vector<ScreenRect> WorkAreas() {
-  std::vector<ScreenRect> areas;
+std::vector<RECT> WorkAreas() {
+  std::vector<RECT> areas;
   EnumDisplayMonitors(nullptr, nullptr, AddWorkArea, reinterpret_cast<LPARAM>(&areas));
   if (areas.empty()) {
     RECT work{};
-    if (SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0)) areas.push_back({work.left, work.top, work.right, work.bottom});
+    if (SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0)) areas.push_back(work);
   }
   return areas;
 }

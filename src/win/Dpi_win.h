@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "core/Scale.h"
-#include "settings/Placement.h"
 
 namespace nimbrel::win {
 
@@ -32,6 +31,6 @@ SIZE OuterSizeForDpi(DWORD style, DWORD exStyle, int clientWidth, int clientHeig
 int MetricForDpi(int index, int dpi);
 
 // The work area of every monitor, primary first.
-std::vector<ScreenRect> WorkAreas();
+std::vector<RECT> WorkAreas();
 
 }  // namespace nimbrel::win

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "core/Engine.h"
-#include "core/NullPlatform.h"
+#include "app/NullPlatform.h"
 #include "display/ClipboardText.h"
 #include "display/EntryLine.h"
 #include "display/NumberFormat.h"

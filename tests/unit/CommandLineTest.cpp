@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "core/CommandLine.h"
+#include "setup/CommandLine.h"
 
 namespace {
 

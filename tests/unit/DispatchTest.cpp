@@ -8,7 +8,7 @@
 #include "FakePlatform.h"
 #include "cli/CliSession.h"
 #include "cli/KeyNames.h"
-#include "core/Calculator.h"
+#include "app/Calculator.h"
 #include "core/KeyCodes.h"
 
 namespace nimbrel {

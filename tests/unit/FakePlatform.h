@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "core/Platform.h"
+#include "app/Platform.h"
 
 namespace nimbrel {
 

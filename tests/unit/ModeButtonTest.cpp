@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "components/ModeButton.h"
-#include "core/FaceKeys.h"
+#include "app/FaceKeys.h"
 
 namespace nimbrel {
 namespace {

@@ -7,7 +7,7 @@
 #include "FakePlatform.h"
 #include "core/Engine.h"
 #include "core/KeyCodes.h"
-#include "settings/OptionsDialog.h"
+#include "app/OptionsDialog.h"
 
 namespace nimbrel {
 namespace {

@@ -1,5 +1,5 @@
 // Where the main window opens, over lists of monitors' work areas.
-#include "settings/Placement.h"
+#include "app/Placement.h"
 
 #include <gtest/gtest.h>
 

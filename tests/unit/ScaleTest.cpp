@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "core/FaceKeys.h"
+#include "app/FaceKeys.h"
 #include "display/StackWindow.h"
 
 namespace nimbrel {

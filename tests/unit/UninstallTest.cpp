@@ -8,7 +8,7 @@
 
 #include "settings/MemoryRegistry.h"
 #include "settings/Settings.h"
-#include "settings/Uninstall.h"
+#include "setup/Uninstall.h"
 
 namespace nimbrel {
 namespace {

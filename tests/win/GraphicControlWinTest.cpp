@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "components/ModeButton_win.h"
-#include "core/FaceKeys.h"
+#include "app/FaceKeys.h"
 #include "win/GraphicControl_win.h"
 
 namespace {

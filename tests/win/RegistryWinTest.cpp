@@ -28,7 +28,7 @@
 #include "core/Engine.h"
 #include "display/DisplayOptions.h"
 #include "settings/Settings.h"
-#include "settings/Win32Registry.h"
+#include "settings/Win32Registry_win.h"
 
 namespace nimbrel {
 namespace {

@@ -12,7 +12,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/FaceKeys.h"
+#include "app/FaceKeys.h"
 #include "core/Scale.h"
 
 namespace {

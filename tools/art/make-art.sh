@@ -33,7 +33,7 @@ if [ ${#missing[@]} -gt 0 ]; then
   $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
 
-g++ -std=gnu++20 -O1 -I"$root/src" "$here/facetable.cpp" "$root/src/core/FaceKeys.cpp" \
+g++ -std=gnu++20 -O1 -I"$root/src" "$here/facetable.cpp" "$root/src/app/FaceKeys.cpp" \
     -o "$work/facetable"
 
 # The generator reads back every file it writes; its tests show that those

@@ -1,4 +1,4 @@
-#include "settings/OptionsDialog.h"
+#include "app/OptionsDialog.h"
 
 #include <cstdint>
 

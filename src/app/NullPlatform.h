@@ -2,7 +2,7 @@
 // about only a few of the calls (the fingerprint, the benchmarks).
 #pragma once
 
-#include "core/Platform.h"
+#include "app/Platform.h"
 
 namespace nimbrel {
 

@@ -1,4 +1,4 @@
-#include "core/CommandLine.h"
+#include "setup/CommandLine.h"
 
 namespace nimbrel {
 

@@ -1,4 +1,4 @@
-#include "settings/Placement.h"
+#include "app/Placement.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "settings/Win32Registry.h"
+#include "settings/Win32Registry_win.h"
 
 #include <windows.h>
 

@@ -12,8 +12,8 @@
 #include <string>
 
 #include "core/Engine.h"
-#include "core/FaceKeys.h"
-#include "core/Platform.h"
+#include "app/FaceKeys.h"
+#include "app/Platform.h"
 #include "display/StackWindow.h"
 
 namespace nimbrel {

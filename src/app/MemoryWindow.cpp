@@ -1,4 +1,4 @@
-#include "core/MemoryWindow.h"
+#include "app/MemoryWindow.h"
 
 #include "core/KeyCodes.h"
 

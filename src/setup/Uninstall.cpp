@@ -1,6 +1,6 @@
-#include "settings/Uninstall.h"
+#include "setup/Uninstall.h"
 
-#include "core/CommandLine.h"
+#include "setup/CommandLine.h"
 #include "settings/Settings.h"
 
 namespace nimbrel {

@@ -1,4 +1,4 @@
-#include "core/Calculator.h"
+#include "app/Calculator.h"
 
 #include <cmath>
 

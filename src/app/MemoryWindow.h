@@ -7,7 +7,7 @@
 #include <cstdint>
 
 #include "core/Engine.h"
-#include "core/Platform.h"
+#include "app/Platform.h"
 #include "display/EntryLine.h"
 
 namespace nimbrel {

@@ -1,4 +1,4 @@
-#include "core/FaceKeys.h"
+#include "app/FaceKeys.h"
 
 #include "core/KeyCodes.h"
 
