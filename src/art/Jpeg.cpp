@@ -104,7 +104,7 @@ class Decoder {
 
   std::span<const std::uint8_t> data_;
   std::size_t pos_ = 2;
-  std::uint16_t quant_[4][64] = {};
+  float quant_[4][64] = {};  // natural order, with the IDCT's prescaling
   bool quantDefined_[4] = {};
   HuffmanTable dc_[4], ac_[4];
   int restartInterval_ = 0;
@@ -147,8 +147,10 @@ ArtError Decoder::ReadQuant(std::span<const std::uint8_t> b) {
     const int precision = b[i] >> 4, id = b[i] & 15;
     const std::size_t need = 1 + 64 * std::size_t(precision + 1);
     if (precision > 1 || id > 3 || b.size() - i < need) return ArtError::BadHeader;
-    for (int k = 0; k < 64; ++k)
-      quant_[id][kZigzag[k]] = std::uint16_t(precision ? BigEndian16(&b[i + 1 + 2 * k]) : b[i + 1 + k]);
+    for (int k = 0; k < 64; ++k) {
+      const int value = precision ? BigEndian16(&b[i + 1 + 2 * k]) : b[i + 1 + k];
+      quant_[id][kZigzag[k]] = static_cast<float>(value) * jpeg::DctPrescale(kZigzag[k]);
+    }
     quantDefined_[id] = true;
     i += need;
   }
@@ -201,7 +203,7 @@ ArtError Decoder::ReadScanHeader(std::span<const std::uint8_t> b, std::vector<in
 // transformed into the component's plane at block (bx, by).
 ArtError Decoder::DecodeBlock(EntropyReader& in, Component& c, int bx, int by) {
   float coefficients[64] = {};
-  const std::uint16_t* q = quant_[c.quant];
+  const float* q = quant_[c.quant];
   const int size = in.Decode(dc_[c.dcTable]);
   if (size < 0 || size > 11) return ArtError::BadData;
   c.prediction += in.Receive(size);

@@ -3,7 +3,9 @@
 // (YCbCr), sampling factors of 1 or 2 in each direction (4:4:4, 4:2:2,
 // 4:4:0, 4:2:0), restart intervals, interleaved or one scan per component.
 // Progressive, lossless, hierarchical, arithmetic-coded and 12-bit files
-// are Unsupported. Chroma is upsampled with the triangle filter.
+// are Unsupported. Three components are taken as JFIF's YCbCr (an Adobe
+// marker asking for RGB or CMYK is not read). Chroma is upsampled with
+// the triangle filter.
 #pragma once
 
 #include <cstdint>

@@ -7,12 +7,17 @@
 
 namespace nimbrel::art::jpeg {
 
-// The inverse DCT of one block of dequantized coefficients in natural
-// (row by row) order, level-shifted by 128, rounded to nearest and clamped
-// to 0-255,
-// written as eight rows of eight samples `stride` bytes apart. It is the
-// DCT's definition computed in single precision (separable, rows then
-// columns), not a fast approximation.
+// What each dequantized coefficient (natural order) is multiplied by
+// before InverseDct: the factorisation's scale for its row and column, and
+// the definition's 1/8.
+float DctPrescale(int index);
+
+// The inverse DCT of one block of dequantized, prescaled coefficients in
+// natural (row by row) order, level-shifted by 128, rounded to nearest and
+// clamped to 0-255, written as eight rows of eight samples `stride` bytes
+// apart. It gives the DCT's definition but for single-precision rounding
+// (within 1/1000 of a level before the final rounding), not a fast
+// approximation.
 void InverseDct(const float coefficients[64], std::uint8_t* out, std::size_t stride);
 
 // One component's decoded samples: `width` x `height` of them belong to

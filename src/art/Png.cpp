@@ -56,7 +56,7 @@ struct Header {
   int channels = 0;  // bytes per pixel at 8 bits
 };
 
-// The depths PNG allows for each colour type, as bit masks (bit n = depth n).
+// The bit depths PNG allows for each colour type.
 bool LegalDepth(int colourType, int depth) {
   switch (colourType) {
     case 0: return depth == 1 || depth == 2 || depth == 4 || depth == 8 || depth == 16;

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdlib>
 #include <vector>
 
@@ -16,6 +17,7 @@
 #include "ArtTestSupport.h"
 #include "art/Decode.h"
 #include "art/JpegEntropy.h"
+#include "art/JpegPixels.h"
 
 namespace nimbrel::art {
 namespace {
@@ -131,6 +133,39 @@ TEST(JpegHuffman, TheReaderUndoesStuffingAndStopsAtMarkers) {
   EXPECT_EQ(in.Receive(2), 2);  // its last bit and a zero from past the marker: 10 is +2
   EXPECT_TRUE(in.Overrun());
   EXPECT_EQ(in.position(), 5u);  // at the marker's 0xFF
+}
+
+TEST(JpegIdct, GivesTheDefinitionRoundedToTheNearestLevel) {
+  const double pi = std::acos(-1.0);
+  double basis[8][8];  // C(u) / 2 cos((2x + 1) u pi / 16)
+  for (int x = 0; x < 8; ++x)
+    for (int u = 0; u < 8; ++u) basis[x][u] = (u ? 1 : std::sqrt(0.5)) / 2 * std::cos((2 * x + 1) * u * pi / 16);
+  testing::Random random(9);
+  int samples = 0;
+  for (int block = 0; block < 2000; ++block) {
+    // A DC term anywhere in its range and AC terms of a busy block, some zero.
+    double coefficient[64];
+    float prescaled[64];
+    for (int i = 0; i < 64; ++i) {
+      coefficient[i] = i == 0 ? random.Below(2048) - 1024 : random.Below(3) ? random.Below(129) - 64 : 0;
+      prescaled[i] = static_cast<float>(coefficient[i]) * jpeg::DctPrescale(i);
+    }
+    std::uint8_t out[64];
+    jpeg::InverseDct(prescaled, out, 8);
+    for (int y = 0; y < 8; ++y) {
+      for (int x = 0; x < 8; ++x) {
+        double exact = 128;  // the definition, in double precision
+        for (int v = 0; v < 8; ++v)
+          for (int u = 0; u < 8; ++u)
+            exact += basis[x][u] * basis[y][v] * coefficient[v * 8 + u];
+        const double clamped = std::clamp(exact, 0.0, 255.0);
+        if (std::abs(clamped - std::floor(clamped) - 0.5) < 0.01) continue;  // too near a half to tell
+        ASSERT_EQ(out[y * 8 + x], std::lround(clamped)) << "block " << block << " at " << x << "," << y;
+        ++samples;
+      }
+    }
+  }
+  EXPECT_GT(samples, 2000 * 64 * 98 / 100);
 }
 
 TEST(Jpeg, LibjpegsOwnFilesDecodeWithinTheToleranceOfLibjpegsPixels) {

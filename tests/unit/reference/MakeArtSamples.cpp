@@ -2,7 +2,8 @@
 // libjpeg: tests/unit/ArtSamples.h (pictures with libpng's and libjpeg's own
 // decoding of them, for the tests that run under Wine as well) and the
 // variants in tests/win/art/ that ArtWinTest.rc builds into the Windows
-// test. Run by hand after a change here: make_art_samples <source folder>.
+// test. Run by hand after a change here:
+//   cmake --build build/native --target make_art_samples && build/native/make_art_samples .
 #include <cstdio>
 #include <fstream>
 #include <string>
