@@ -53,20 +53,19 @@ void HashBytes(uint64_t& h, const void* data, size_t n) {
 
 }  // namespace
 
-Outcome Evaluate(Engine& engine, CountingPlatform& platform, const Case& c) {
+Outcome Evaluate(Engine& engine, const Case& c) {
   engine.Push(ValueOf(c.y));
   engine.Push(ValueOf(c.x));
-  const int shownBefore = platform.Shown();
   Outcome o;
   try {
-    const bool rejected = engine.Calculate(c.op, c.unit);
-    o.kind = rejected ? Outcome::Rejected : Outcome::Done;
-    if (!rejected) o.value = BitsOf(engine.X());
+    const CalcOutcome done = engine.Calculate(c.op, c.unit);
+    o.kind = done.rejected ? Outcome::Rejected : Outcome::Done;
+    if (!done.rejected) o.value = BitsOf(engine.X());
+    o.messages = done.report != CalcOutcome::Report::None ? 1 : 0;
   } catch (const FloatingPointFault& fault) {
     o.kind = Outcome::Fault;
     o.fault = fault.what();
   }
-  o.messages = platform.Shown() - shownBefore;
   return o;
 }
 

@@ -30,7 +30,6 @@
 
 #include "accuracy/ExtendedBits.h"
 #include "core/Engine.h"
-#include "app/NullPlatform.h"
 
 namespace nimbrel::bench {
 
@@ -45,28 +44,12 @@ struct Outcome {
   enum Kind { Done, Rejected, Fault };
   Kind kind = Done;
   XBits value;        // X after the operation (Done)
-  int messages = 0;   // messages the platform was asked to show
+  int messages = 0;   // messages the calculator would show for it
   std::string fault;  // the fault's text (Fault)
 };
 
-// A platform that shows nothing and counts what it was asked to show.
-class CountingPlatform : public NullPlatform {
- public:
-  void Beep() override { ++beeps; }
-  void BeepExclamation() override { ++beeps; }
-  void ShowMessage(const std::string&, const std::string&) override { ++messages; }
-  void ReportMathError(const std::string&) override { ++mathErrors; }
-  void ShowError(const std::string&) override { ++messages; }
-
-  int Shown() const { return messages + mathErrors; }
-
-  int beeps = 0;
-  int messages = 0;
-  int mathErrors = 0;
-};
-
 // Pushes Y and X, applies the case's operation and reads X back.
-Outcome Evaluate(Engine& engine, CountingPlatform& platform, const Case& c);
+Outcome Evaluate(Engine& engine, const Case& c);
 
 // FNV-1a over the cases' fields.
 uint64_t HashCases(const std::vector<Case>& cases);

@@ -218,10 +218,9 @@ int main(int argc, char** argv) {
   {
     Build& native = builds[0];
     native.title = "native, in this process: " + BuildDescription() + ", x87 control word " + X87ControlWord();
-    CountingPlatform platform;
-    Engine engine(platform);
+    Engine engine;
     native.outcomes.reserve(set.cases.size());
-    for (const Case& c : set.cases) native.outcomes.push_back(Evaluate(engine, platform, c));
+    for (const Case& c : set.cases) native.outcomes.push_back(Evaluate(engine, c));
   }
   if (windowsResults) {
     std::FILE* f = std::fopen(windowsResults, "rb");

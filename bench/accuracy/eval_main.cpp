@@ -38,11 +38,10 @@ int main(int argc, char** argv) {
   header.x87Control = X87ControlWord();
   header.hash = HashCases(cases);
 
-  CountingPlatform platform;
-  Engine engine(platform);
+  Engine engine;
   std::vector<Outcome> outcomes;
   outcomes.reserve(cases.size());
-  for (const Case& c : cases) outcomes.push_back(Evaluate(engine, platform, c));
+  for (const Case& c : cases) outcomes.push_back(Evaluate(engine, c));
   header.count = outcomes.size();
 
   std::FILE* out = std::fopen(argv[2], "wb");

@@ -31,13 +31,55 @@ bool Calculator::MenuShortcut(uint16_t key, bool shiftHeld, bool ctrlHeld) {
   return true;
 }
 
-void Calculator::CutClick() {
-  platform_.SetClipboardText(CopyText(engine.X(), display.options, platform_));
-}
+void Calculator::CutClick() { platform_.SetClipboardText(CopyText(engine.X(), display.options)); }
 
 void Calculator::PasteClick() {
-  PasteInto(platform_.GetClipboardText(), engine, display.entry, platform_);
+  if (!PasteInto(platform_.GetClipboardText(), engine, display.entry)) platform_.Beep();
+  Repaint();
+}
+
+void Calculator::Load(Registry& registry) {
+  LoadSettings(registry, engine, display.options, window);
+  if (!window.Small && !window.Medium) window.Large = true;  // with none checked, Large
+}
+
+void Calculator::Save(Registry& registry, bool sessionEnding) {
+  if (sessionEnding) {
+    SaveSettingsAtSessionEnd(registry, engine, display.options, window);
+  } else {
+    SaveSettings(registry, engine, display.options, window);
+  }
+}
+
+void Calculator::OnTopClick() {
+  window.OnTop = !window.OnTop;
+  platform_.OnTopChanged(window.OnTop);
+}
+
+void Calculator::ChooseSize(Platform::WindowSize size) {
+  window.Small = size == Platform::WindowSize::Small;
+  window.Medium = size == Platform::WindowSize::Medium;
+  window.Large = size == Platform::WindowSize::Large;
+  platform_.ApplySize(size);
+}
+
+Platform::WindowSize Calculator::CheckedSize() const {
+  using Size = Platform::WindowSize;
+  return window.Small ? Size::Small : window.Medium ? Size::Medium : Size::Large;
+}
+
+bool Calculator::Apply(int op) {
+  const CalcOutcome outcome = engine.Calculate(op, display.options.Angles);
+  if (outcome.report == CalcOutcome::Report::MathError) platform_.ReportMathError(outcome.message);
+  if (outcome.report == CalcOutcome::Report::OutOfRange) platform_.ShowMessage(kCaption, outcome.message);
+  return outcome.rejected;
+}
+
+void Calculator::Repaint() {
   platform_.PaintStack();
+  bool repaired = false;
+  display.FormatNumber(engine.X(), 'X', &repaired);
+  if (repaired) platform_.BeepExclamation();
 }
 
 void Calculator::DispatchKey(uint16_t& key) {
@@ -48,19 +90,22 @@ void Calculator::DispatchKey(uint16_t& key) {
   const bool on = face.ShiftOn();
   EntryLine& entry = display.entry;
   auto calc = [&](int op) {
-    if (engine.Calculate(op, display.options.Angles)) release = true;
+    if (Apply(op)) release = true;
     entry.ResetEntry();
+  };
+  auto type = [&] {
+    if (!entry.EntryKey(key)) platform_.Beep();
   };
 
   // The key map: the first rule that matches, in this order. A key with no
   // action in the current shift state ends at the slot keys.
   if (!on && IsEntryDigit(key, display.options.Base)) {
-    entry.EntryKey(key);
+    type();
   } else if (key == '0' && on) {
     platform_.OpenHelp("Contents");
     face.ReleaseNamed("Zero");
   } else if (key == vk::Back) {
-    entry.EntryKey(key);
+    type();
   } else if (key == vk::Return && !on) {
     calc(opEnter);
     entry.FreshEntry = 0;  // the next number replaces the copy Enter made
@@ -80,7 +125,7 @@ void Calculator::DispatchKey(uint16_t& key) {
   } else if (key == vk::Divide && !on) {
     calc(opDivide);
   } else if (key == vk::Divide) {
-    platform_.ToggleOnTop();
+    OnTopClick();
   } else if (key == vk::Insert) {
     calc(on ? opArcSin : opSin);
   } else if (key == vk::Home) {
@@ -88,11 +133,11 @@ void Calculator::DispatchKey(uint16_t& key) {
   } else if (key == vk::Prior) {
     calc(on ? opArcTan : opTan);
   } else if (key == vk::Next && !on) {
-    entry.EntryKey(key);
+    type();
   } else if (key == vk::Next) {
     const Extended x = engine.X();
     if (x == std::floor(x) && x > 0) {
-      if (engine.Calculate(opFactorial, display.options.Angles)) release = true;
+      if (Apply(opFactorial)) release = true;
     } else {
       platform_.Beep();
     }
@@ -108,7 +153,7 @@ void Calculator::DispatchKey(uint16_t& key) {
   } else if (key == vk::Right && !on) {
     OpenMemoryWindow(Platform::MemoryMode::Recall, "Recall");
   } else if (key == vk::End && !on) {
-    entry.EntryKey(key);
+    type();
   } else if (key == vk::End) {
     calc(opPi);
   } else if (key == vk::Oem5) {
@@ -126,7 +171,7 @@ void Calculator::DispatchKey(uint16_t& key) {
   }
 
   if (!skip) {
-    platform_.PaintStack();
+    Repaint();
     if (face.ShiftOn()) face.ShowUnshifted();  // the shift lasts one action
   }
   if (release) face.ReleaseFaceKey(key);
@@ -152,13 +197,13 @@ void Calculator::ToggleShift() {
 
 void Calculator::StepWindowSize() {
   using Size = Platform::WindowSize;
-  if (platform_.SizeChecked(Size::Small)) platform_.ChooseSize(Size::Large);
-  else if (platform_.SizeChecked(Size::Medium)) platform_.ChooseSize(Size::Small);
-  else if (platform_.SizeChecked(Size::Large)) platform_.ChooseSize(Size::Medium);
+  if (window.Small) ChooseSize(Size::Large);
+  else if (window.Medium) ChooseSize(Size::Small);
+  else if (window.Large) ChooseSize(Size::Medium);
 }
 
 void Calculator::OutOfTopmostBand(const std::function<void()>& showModal) {
-  const bool onTop = platform_.OnTopChecked();
+  const bool onTop = window.OnTop;
   if (onTop) platform_.SetTopmost(false);
   showModal();
   if (onTop) platform_.SetTopmost(true);

@@ -1,9 +1,12 @@
-// The calculator without its window: the engine, the display's model and the
-// face's state, and the one dispatcher that every key press and every click
-// on a face key goes through.
+// The application: the calculator without its window. It owns the engine,
+// the display's model (options and entry line), the face's state and the
+// window's settings (place, On Top, size, launch flags), loads and saves
+// them, and holds the one dispatcher that every key press and every click on
+// a face key goes through.
 //
-// The Win32 main window and nimbrel-cli both drive this class; everything
-// the dispatcher needs from the window it asks of the Platform.
+// The Win32 main window and nimbrel-cli both drive this class: they forward
+// what they receive and draw what it holds; what it needs done outside it
+// asks of the Platform, the only layer that does.
 #pragma once
 
 #include <cstdint>
@@ -12,15 +15,35 @@
 #include <string>
 
 #include "core/Engine.h"
+#include "app/Caption.h"
 #include "app/FaceKeys.h"
 #include "app/Platform.h"
 #include "display/StackWindow.h"
+#include "settings/Registry.h"
+#include "settings/Settings.h"
 
 namespace nimbrel {
 
+
 class Calculator {
  public:
-  explicit Calculator(Platform& platform) : engine(platform), display(engine, platform), platform_(platform) {}
+  explicit Calculator(Platform& platform) : display(engine), platform_(platform) {}
+
+  // The settings key into the homes (stack, memory, display options, the
+  // window's settings); with no size checked, Large is. Throws RegistryError
+  // for a damaged value.
+  void Load(Registry& registry);
+  // Every value back; the stack is popped. At the session's end a value that
+  // can't be written is passed over and nothing is thrown.
+  void Save(Registry& registry, bool sessionEnding = false);
+
+  // The On Top command (the menu item and shift + divide).
+  void OnTopClick();
+  // A size command (the menu's items, the size cycle): checks it and has
+  // the window laid out.
+  void ChooseSize(Platform::WindowSize size);
+  // The size whose item is checked.
+  Platform::WindowSize CheckedSize() const;
 
   // The main window's key-down handler (after the menu shortcuts had their
   // turn): draws the face key of the raw code pressed, turns four
@@ -73,8 +96,15 @@ class Calculator {
   Engine engine;
   StackWindow display;
   FaceState face;
+  WindowSettings window;
 
  private:
+  // One operation through the engine; what it was rejected for is shown.
+  // True when it was rejected.
+  bool Apply(int op);
+  // After an action: the display repainted, with the exclamation beep when
+  // X's line needed a rounding carry repaired.
+  void Repaint();
   void ToggleShift();
   void StepWindowSize();
   void OpenMemoryWindow(Platform::MemoryMode mode, std::string_view faceKey);

@@ -16,11 +16,9 @@ class NullPlatform : public Platform {
   void OpenHelp(const std::string&) override {}
   void ShowAbout() override {}
   void ShowOptions() override {}
-  void ToggleOnTop() override {}
-  bool OnTopChecked() override { return false; }
+  void OnTopChanged(bool) override {}
   void SetTopmost(bool) override {}
-  bool SizeChecked(WindowSize) override { return false; }
-  void ChooseSize(WindowSize) override {}
+  void ApplySize(WindowSize) override {}
   void ShowMemoryWindow(MemoryMode) override {}
   bool KeyToggled(uint16_t) override { return false; }
   void SendKeyPress(uint16_t, uint8_t) override {}

@@ -1,10 +1,13 @@
-// The one door from the portable core to the world outside it.
+// The one door from the application to the world outside it.
 //
-// The core never talks to the operating system. Everything it needs from
-// outside goes through this interface: the Win32 main window implements it,
-// so do nimbrel-cli and the recording fake of the unit tests. Every call is
-// made on the single UI thread and returns only when the user has dealt with
-// whatever it shows (message boxes are modal).
+// Only the application layer talks to this interface; the layers below it
+// return outcomes instead. The Win32 main window implements it, so do
+// nimbrel-cli and the recording fake of the unit tests. The calls are
+// effects; the only questions are about the world outside the program (the
+// lock keys, the clipboard), never about state the window keeps: the
+// application owns that. Every call is made on the single UI thread and
+// returns only when the user has dealt with whatever it shows (message
+// boxes are modal).
 #pragma once
 
 #include <cstdint>
@@ -44,17 +47,15 @@ class Platform {
   virtual void ShowAbout() = 0;
   // Run the options dialog modally; returns when it has closed.
   virtual void ShowOptions() = 0;
-  // The On Top menu command: flips the check mark and the topmost band.
-  virtual void ToggleOnTop() = 0;
-  // Whether the On Top menu item is checked.
-  virtual bool OnTopChecked() = 0;
-  // Put the main window into (true) or out of (false) the topmost band,
-  // without moving or sizing it and without touching the check mark.
+  // On Top was turned on or off (its check mark is the application's): the
+  // window joins or leaves the topmost band.
+  virtual void OnTopChanged(bool onTop) = 0;
+  // Put the main window into (true) or out of (false) the topmost band for
+  // a while (around a modal window), without moving or sizing it.
   virtual void SetTopmost(bool topmost) = 0;
-  // Whether the size menu item is checked.
-  virtual bool SizeChecked(WindowSize size) = 0;
-  // The size menu command: check the item and lay the window out.
-  virtual void ChooseSize(WindowSize size) = 0;
+  // A size was chosen (its check mark is the application's): play the sound
+  // and lay the window out at that size.
+  virtual void ApplySize(WindowSize size) = 0;
   // Run the memory window modally in the given mode; returns when it closed.
   virtual void ShowMemoryWindow(MemoryMode mode) = 0;
   // The toggle state (bit 0 of GetKeyboardState) of a lock key.

@@ -30,8 +30,6 @@ class CliSession : public Platform {
 
   Calculator calc{*this};
   std::string clipboard;
-  bool onTop = false;
-  WindowSize size = WindowSize::Large;
   bool numLock = true;
   bool scrollLock = false;
 
@@ -44,11 +42,9 @@ class CliSession : public Platform {
   void OpenHelp(const std::string& topic) override;
   void ShowAbout() override;
   void ShowOptions() override;
-  void ToggleOnTop() override;
-  bool OnTopChecked() override { return onTop; }
+  void OnTopChanged(bool on) override;
   void SetTopmost(bool) override {}
-  bool SizeChecked(WindowSize s) override { return size == s; }
-  void ChooseSize(WindowSize s) override;
+  void ApplySize(WindowSize s) override;
   void ShowMemoryWindow(MemoryMode mode) override;
   bool KeyToggled(uint16_t key) override;
   void SendKeyPress(uint16_t key, uint8_t scanCode) override;

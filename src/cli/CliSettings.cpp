@@ -50,12 +50,7 @@ std::string ApplySettings(const std::vector<std::pair<std::string, std::string>>
     if (std::string error = Encode(name, text, *kind, type, bytes); !error.empty()) return error;
     registry.Plant(RootKey::CurrentUser, kSettingsKey, name, type, std::move(bytes));
   }
-  WindowSettings window;
-  LoadSettings(registry, session.calc.engine, session.calc.display.options, window);
-  session.onTop = window.OnTop;
-  // With no size item checked the window applies Large, which checks it.
-  using Size = Platform::WindowSize;
-  session.size = window.Large ? Size::Large : window.Medium ? Size::Medium : window.Small ? Size::Small : Size::Large;
+  session.calc.Load(registry);
   return "";
 }
 

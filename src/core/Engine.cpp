@@ -83,17 +83,15 @@ Extended Engine::Pop() {
   return v;
 }
 
-bool Engine::Library(const MathResult& r, Extended& result) {
-  if (r.error) {  // check E: the library's error, reported, then rejected
-    platform_.ReportMathError(r.error->Text());
-    return true;
-  }
-  if (std::isinf(r.value)) return true;  // check I: rejected silently
+CalcOutcome Engine::Library(const MathResult& r, Extended& result) {
+  // check E: the library's error, to be reported, and rejected
+  if (r.error) return CalcOutcome::Rejected(CalcOutcome::Report::MathError, r.error->Text());
+  if (std::isinf(r.value)) return CalcOutcome::Rejected();  // check I: rejected silently
   result = r.value;
-  return false;
+  return CalcOutcome::Done();
 }
 
-bool Engine::Calculate(int op, int unit) {
+CalcOutcome Engine::Calculate(int op, int unit) {
   if (SavesLastX(op)) LastX = X();
   const Extended x = X();
   const Extended y = Y();
@@ -102,12 +100,12 @@ bool Engine::Calculate(int op, int unit) {
   int operands = 1;  // levels popped before the result is pushed
   switch (op) {
     // ---- operations that only move values
-    case opEnter: Push(x); return false;
-    case opPi: Push(kPi); return false;
-    case opLastX: Push(LastX); return false;
-    case opPopOff: Pop(); return false;
-    case opNegate: SetX(-x); return false;
-    case opExchange: std::swap(ring_[Slot(1)], ring_[Slot(2)]); return false;
+    case opEnter: Push(x); return {};
+    case opPi: Push(kPi); return {};
+    case opLastX: Push(LastX); return {};
+    case opPopOff: Pop(); return {};
+    case opNegate: SetX(-x); return {};
+    case opExchange: std::swap(ring_[Slot(1)], ring_[Slot(2)]); return {};
 
     // ---- two operands
     case opAdd: result = Fpu(y, Arith::Add, x); operands = 2; break;
@@ -115,25 +113,25 @@ bool Engine::Calculate(int op, int unit) {
     case opMultiply: result = Fpu(y, Arith::Multiply, x); operands = 2; break;
     case opDivide: result = Fpu(y, Arith::Divide, x); operands = 2; break;
     case opPower:
-      if (Library(XPow(y, x), result)) return true;
+      if (CalcOutcome o = Library(XPow(y, x), result); o.rejected) return o;
       operands = 2;
       break;
 
     // ---- one operand
     case opLog:
-      if (Library(XLog10(x), result)) return true;
+      if (CalcOutcome o = Library(XLog10(x), result); o.rejected) return o;
       break;
     case opLn:
-      if (Library(XLog(x), result)) return true;
+      if (CalcOutcome o = Library(XLog(x), result); o.rejected) return o;
       break;
     case opExp:
-      if (Library(XExp(x), result)) return true;
+      if (CalcOutcome o = Library(XExp(x), result); o.rejected) return o;
       break;
     case opTenPower:
-      if (Library(XPow(10, x), result)) return true;
+      if (CalcOutcome o = Library(XPow(10, x), result); o.rejected) return o;
       break;
     case opRoot:
-      if (Library(XSqrt(x), result)) return true;
+      if (CalcOutcome o = Library(XSqrt(x), result); o.rejected) return o;
       break;
     case opSin: result = XSin(ToRadians(x, unit)); break;
     case opCos: result = XCos(ToRadians(x, unit)); break;
@@ -141,8 +139,7 @@ bool Engine::Calculate(int op, int unit) {
     case opArcSin:
     case opArcCos:
       if (x < -1 || x > 1) {
-        platform_.ShowMessage(kCaption, op == opArcSin ? kAsinRange : kAcosRange);
-        return true;
+        return CalcOutcome::Rejected(CalcOutcome::Report::OutOfRange, op == opArcSin ? kAsinRange : kAcosRange);
       }
       result = op == opArcSin ? XAsin(x, FromRadiansScale(unit)) : XAcos(x, FromRadiansScale(unit));
       break;
@@ -150,17 +147,17 @@ bool Engine::Calculate(int op, int unit) {
     case opInverse: result = Fpu(1, Arith::Divide, x); break;
     case opSquare:
       result = Fpu(x, Arith::Multiply, x);
-      if (std::isinf(result)) return true;
+      if (std::isinf(result)) return CalcOutcome::Rejected();
       break;
     case opFactorial: result = Factorial(x); break;
 
     default:
-      return false;  // not an operation: nothing happens
+      return {};  // not an operation: nothing happens
   }
 
   for (int i = 0; i < operands; ++i) Pop();
   Push(result);
-  return false;
+  return {};
 }
 
 }  // namespace nimbrel

@@ -13,7 +13,6 @@
 #include <string>
 
 #include "core/Extended.h"
-#include "app/Platform.h"
 
 namespace nimbrel {
 
@@ -72,7 +71,6 @@ inline constexpr const char* kFaultDivByZero = "Floating point division by zero"
 inline constexpr const char* kFaultInvalid = "Invalid floating point operation";
 inline constexpr const char* kFaultOverflow = "Floating point overflow";
 
-inline constexpr const char* kCaption = "Quarvel Calculator";
 inline constexpr const char* kAsinRange = "ASIN, Out of Range, Must be between -1 and 1";
 inline constexpr const char* kAcosRange = "ACOS, Out of Range, Must be between -1 and 1";
 
@@ -81,9 +79,23 @@ struct MemorySlot {
   uint16_t key = 0;  // virtual-key code of the bound letter, 0 for none
 };
 
+// What became of an operation. A rejected one left the stack as it was;
+// some rejections carry what the user must be told: a math library's error
+// ("logl: SING error") or an argument out of range (kAsinRange).
+struct CalcOutcome {
+  enum class Report { None, MathError, OutOfRange };
+  bool rejected = false;
+  Report report = Report::None;
+  std::string message;
+
+  static CalcOutcome Done() { return {}; }
+  static CalcOutcome Rejected(Report report = Report::None, std::string message = {}) {
+    return {true, report, std::move(message)};
+  }
+};
+
 class Engine {
  public:
-  explicit Engine(Platform& platform) : platform_(platform) {}
 
   // ---- the ring
   void Push(Extended v);
@@ -95,21 +107,20 @@ class Engine {
   void SetX(Extended v) { ring_[Slot(1)] = v; }
   int16_t StackTop() const { return stackTop_; }
 
-  // Applies one operation in the given angle unit. Returns true when the
-  // operation was rejected (the stack is as it was), false when it was done
-  // or the code is unknown. Throws FloatingPointFault for an arithmetic fault.
-  bool Calculate(int op, int angleUnit);
+  // Applies one operation in the given angle unit: done (also for an unknown
+  // code, which does nothing) or rejected with the stack as it was. Throws
+  // FloatingPointFault for an arithmetic fault.
+  CalcOutcome Calculate(int op, int angleUnit);
 
   Extended LastX = 0;
   std::array<MemorySlot, kMemorySlots> Memory{};  // slots 1..9 at 0..8
 
  private:
   int Slot(int level) const { return ((stackTop_ - level) % kStackSize + kStackSize) % kStackSize; }
-  // Takes a library function's outcome: true (rejected) for a reported
-  // error or an infinite value, else the value goes to `result`.
-  bool Library(const struct MathResult& r, Extended& result);
-
-  Platform& platform_;
+  // Takes a library function's outcome: rejected for its error (to be
+  // reported) or an infinite value (silently), else the value goes to
+  // `result` and the outcome is done.
+  static CalcOutcome Library(const struct MathResult& r, Extended& result);
   std::array<Extended, kStackSize> ring_{};
   int16_t stackTop_ = 0;
 };

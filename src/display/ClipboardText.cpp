@@ -47,8 +47,8 @@ std::string CopyTextFromLine(const std::string& line) {
   return text;
 }
 
-std::string CopyText(Extended x, const DisplayOptions& options, Platform& platform) {
-  return CopyTextFromLine(FormatNumber(x, 'X', options, platform));
+std::string CopyText(Extended x, const DisplayOptions& options) {
+  return CopyTextFromLine(FormatNumber(x, 'X', options));
 }
 
 std::optional<Extended> PasteValue(const std::string& clipboardText) {
@@ -64,14 +64,12 @@ std::optional<Extended> PasteValue(const std::string& clipboardText) {
   return value;
 }
 
-void PasteInto(const std::string& clipboardText, Engine& engine, EntryLine& entry, Platform& platform) {
+bool PasteInto(const std::string& clipboardText, Engine& engine, EntryLine& entry) {
   const std::optional<Extended> value = PasteValue(clipboardText);
-  if (!value) {
-    platform.Beep();
-    return;
-  }
+  if (!value) return false;
   engine.Push(*value);
   entry.ResetEntry();
+  return true;
 }
 
 }  // namespace nimbrel

@@ -6,7 +6,6 @@
 
 #include "core/Engine.h"
 #include "core/Extended.h"
-#include "app/Platform.h"
 #include "display/DisplayOptions.h"
 #include "display/EntryLine.h"
 
@@ -19,7 +18,7 @@ constexpr int kPasteBuffer = 31;  // characters of clipboard text that Paste rea
 std::string CopyTextFromLine(const std::string& line);
 
 // X formatted under the options, as clipboard text.
-std::string CopyText(Extended x, const DisplayOptions& options, Platform& platform);
+std::string CopyText(Extended x, const DisplayOptions& options);
 
 // The number in a clipboard text: its first 31 characters, keeping only
 // "0"-"9", ".", "-", "E" and "e", read as a decimal number (the longest
@@ -28,7 +27,8 @@ std::string CopyText(Extended x, const DisplayOptions& options, Platform& platfo
 std::optional<Extended> PasteValue(const std::string& clipboardText);
 
 // Paste: pushes the clipboard's number and ends the entry, or, for a number
-// beyond the extended range, pushes nothing and beeps.
-void PasteInto(const std::string& clipboardText, Engine& engine, EntryLine& entry, Platform& platform);
+// beyond the extended range, pushes nothing and returns false (the caller
+// beeps).
+bool PasteInto(const std::string& clipboardText, Engine& engine, EntryLine& entry);
 
 }  // namespace nimbrel

@@ -115,7 +115,6 @@ bool EntryLine::Commit(const Snapshot& before, bool pushNew) {
     // A long base-16 mantissa with a large exponent leaves the extended
     // range: refuse the key rather than put an infinity on the stack.
     Restore(before);
-    platform_.Beep();
     return false;
   }
   if (!pushNew) engine_.Pop();
@@ -123,21 +122,18 @@ bool EntryLine::Commit(const Snapshot& before, bool pushNew) {
   return true;
 }
 
-// Step 1 of a key: a character for the entry. False when the key is not a
-// character of the current base or a limit refuses it.
-bool EntryLine::AcceptCharacter(uint16_t code) {
-  if (!IsEntryDigit(code, options_.Base)) return false;
+// Step 1 of a key: a character for the entry. NotOne when the key is not a
+// character of the current base or a limit leaves it to the other keys.
+EntryLine::Character EntryLine::AcceptCharacter(uint16_t code) {
+  if (!IsEntryDigit(code, options_.Base)) return Character::NotOne;
   if ((!ExpEntry && MantLen >= kMaxMantissa) || ExpLen >= kMaxExponent ||
       (ExpEntry && MantLen + ExpLen + 2 >= kMaxMantissa)) {
-    return false;
+    return Character::NotOne;
   }
   const Snapshot before = Save();
   char c = static_cast<char>(code);
   if (code == vk::Decimal) {
-    if (PointEntered || ExpEntry) {
-      platform_.Beep();
-      return true;
-    }
+    if (PointEntered || ExpEntry) return Character::Refused;
     c = '.';
     PointEntered = 1;
   }
@@ -145,21 +141,18 @@ bool EntryLine::AcceptCharacter(uint16_t code) {
     MantText += c;
     ++MantLen;
   } else {
-    if (c == '0' && ExpLen == 0) {  // no leading zero in the exponent
-      platform_.Beep();
-      return true;
-    }
+    if (c == '0' && ExpLen == 0) return Character::Refused;  // no leading zero in the exponent
     ExpText += c;
     ++ExpLen;
   }
   const bool pushNew = FreshEntry != 0;
   FreshEntry = 0;
-  Commit(before, pushNew);
-  return true;
+  return Commit(before, pushNew) ? Character::Accepted : Character::Refused;
 }
 
-void EntryLine::EntryKey(uint16_t code) {
-  if (AcceptCharacter(code)) return;
+bool EntryLine::EntryKey(uint16_t code) {
+  const Character character = AcceptCharacter(code);
+  if (character != Character::NotOne) return character == Character::Accepted;
 
   const Snapshot before = Save();
   switch (code) {
@@ -167,37 +160,34 @@ void EntryLine::EntryKey(uint16_t code) {
       if (MantLen == 0) {
         // Nothing typed: change the sign of X itself. The entry stays idle.
         engine_.Calculate(opNegate, options_.Angles);
-        return;
+        return true;
       }
       if (ExpEntry) ExpNeg = !ExpNeg; else MantNeg = !MantNeg;
-      Commit(before, false);
-      return;
+      return Commit(before, false);
 
     case vk::Next:
-      if (MantLen != 0 && !ExpEntry) ExpEntry = 1;
-      else platform_.Beep();
-      return;
+      if (MantLen == 0 || ExpEntry) return false;
+      ExpEntry = 1;
+      return true;
 
     case vk::Back:
       if (!ExpEntry) {
-        if (MantLen == 0) return;
+        if (MantLen == 0) return true;
         if (MantText.back() == '.') PointEntered = 0;
         MantText.pop_back();
         --MantLen;
       } else {
         if (ExpLen == 0) {
           ExpEntry = 0;
-          return;
+          return true;
         }
         ExpText.pop_back();
         --ExpLen;
       }
-      Commit(before, false);
-      return;
+      return Commit(before, false);
 
     default:
-      platform_.Beep();
-      return;
+      return false;
   }
 }
 

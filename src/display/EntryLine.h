@@ -10,7 +10,6 @@
 #include "core/Engine.h"
 #include "core/Extended.h"
 #include "core/KeyCodes.h"
-#include "app/Platform.h"
 #include "display/DisplayOptions.h"
 
 namespace nimbrel {
@@ -31,13 +30,12 @@ Extended ParseDigits(const std::string& text, int base);
 
 class EntryLine {
  public:
-  EntryLine(Engine& engine, Platform& platform, const DisplayOptions& options)
-      : engine_(engine), platform_(platform), options_(options) {}
+  EntryLine(Engine& engine, const DisplayOptions& options) : engine_(engine), options_(options) {}
 
   // One key: a digit, the point (vk::Decimal), change sign (vk::End),
-  // exponent (vk::Next) or backspace (vk::Back). Does not
-  // repaint. Refused keys sound the default beep and change nothing.
-  void EntryKey(uint16_t code);
+  // exponent (vk::Next) or backspace (vk::Back). Does not repaint. False
+  // for a refused key, which changes nothing: the caller beeps.
+  bool EntryKey(uint16_t code);
 
   // "X: -12.5+e3": the typed characters as they stand.
   std::string EntryText() const;
@@ -65,13 +63,13 @@ class EntryLine {
   struct Snapshot;
   Snapshot Save() const;
   void Restore(const Snapshot& snapshot);
-  bool AcceptCharacter(uint16_t code);
+  enum class Character { NotOne, Accepted, Refused };
+  Character AcceptCharacter(uint16_t code);
   // Replaces X with the entry's value, or, when that value is not finite,
-  // restores `before`, beeps and returns false.
+  // restores `before` and returns false.
   bool Commit(const Snapshot& before, bool pushNew);
 
   Engine& engine_;
-  Platform& platform_;
   const DisplayOptions& options_;
 };
 

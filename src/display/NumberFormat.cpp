@@ -316,7 +316,7 @@ std::string ExponentText(int e, int base) {
 
 // The line for the exact value v with the given sign. `carried` is set when v
 // is already the rounded value of an earlier pass.
-std::string FormatMagnitude(bool negative, const Magnitude& v, char label, const Format& fmt, Platform& platform,
+std::string FormatMagnitude(bool negative, const Magnitude& v, char label, const Format& fmt, bool* carryRepaired,
                             bool carried) {
   const int base = fmt.base;
   const bool isZero = v.num.IsZero();
@@ -383,12 +383,12 @@ std::string FormatMagnitude(bool negative, const Magnitude& v, char label, const
           Magnitude next;
           next.num = Natural(roundedWhole);
           next.powers = e;
-          return FormatMagnitude(negative, next, label, fmt, platform, true);
+          return FormatMagnitude(negative, next, label, fmt, carryRepaired, true);
         }
         // Last resort should a rounded value round up once more: take the
-        // carry in place, with the exclamation beep, rather than recurse.
-        // The fraction then rounds to zeros.
-        platform.BeepExclamation();
+        // carry in place, and say so (the exclamation beep), rather than
+        // recurse. The fraction then rounds to zeros.
+        if (carryRepaired) *carryRepaired = true;
         whole = roundedWhole;
         repaired = true;
         continue;
@@ -408,9 +408,10 @@ std::string FormatMagnitude(bool negative, const Magnitude& v, char label, const
 
 // ---- public operations -----------------------------------------------------------
 
-std::string FormatNumber(Extended x, char label, const DisplayOptions& options, Platform& platform) {
+std::string FormatNumber(Extended x, char label, const DisplayOptions& options, bool* carryRepaired) {
+  if (carryRepaired) *carryRepaired = false;
   if (!std::isfinite(x)) return LabelPiece(label) + "Error";
-  return FormatMagnitude(std::signbit(x), MagnitudeOf(x), label, ReadOptions(options), platform, false);
+  return FormatMagnitude(std::signbit(x), MagnitudeOf(x), label, ReadOptions(options), carryRepaired, false);
 }
 
 // A base outside 2..36 counts as 10; a value that is not finite gives 0.

@@ -10,7 +10,6 @@
 #include <string>
 
 #include "core/Extended.h"
-#include "app/Platform.h"
 #include "display/DisplayOptions.h"
 
 namespace nimbrel {
@@ -19,11 +18,11 @@ constexpr int kLineBudget = 16;   // characters of one display line, label inclu
 constexpr int kMaxFraction = 9;   // never more decimals than this
 constexpr int kPlainLimit = 13;   // plain form only while LeadExponent < 13
 
-// The display line for x under the options. The only side effect is the
-// exclamation beep through `platform` when a rounding carry had to be
-// repaired. A value that is not finite gives a short text ("X: Error")
-// rather than a number.
-std::string FormatNumber(Extended x, char label, const DisplayOptions& options, Platform& platform);
+// The display line for x under the options. `carryRepaired`, when given, is
+// set when a rounding carry had to be repaired in place (the calculator
+// sounds the exclamation beep for it). A value that is not finite gives a
+// short text ("X: Error") rather than a number.
+std::string FormatNumber(Extended x, char label, const DisplayOptions& options, bool* carryRepaired = nullptr);
 
 // Largest integer k with B^k <= |x|; 0 for x = 0. Exact at powers of B.
 int LeadExponent(Extended x, int base);

@@ -17,8 +17,8 @@ int StackWindow::LinesForHeight(int height, int pitch, int rise) {
   return lines;
 }
 
-std::string StackWindow::FormatNumber(Extended x, char label) const {
-  return nimbrel::FormatNumber(x, label, options, platform_);
+std::string StackWindow::FormatNumber(Extended x, char label, bool* carryRepaired) const {
+  return nimbrel::FormatNumber(x, label, options, carryRepaired);
 }
 
 std::string StackWindow::Line(int j) const {

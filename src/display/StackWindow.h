@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "core/Engine.h"
-#include "app/Platform.h"
 #include "display/DisplayOptions.h"
 #include "display/EntryLine.h"
 
@@ -18,7 +17,7 @@ constexpr int kXLineRise = 20;  // the X line's top is this far above the bottom
 
 class StackWindow {
  public:
-  StackWindow(Engine& engine, Platform& platform) : entry(engine, platform, options), engine_(engine), platform_(platform) {}
+  explicit StackWindow(Engine& engine) : entry(engine, options), engine_(engine) {}
 
   // How many lines a display of this height shows: X, then one more for
   // every `pitch` pixels while the line's top stays inside (at 100 %: 41
@@ -26,8 +25,9 @@ class StackWindow {
   // line pitch and the X line's rise at the display's scale.
   static int LinesForHeight(int height, int pitch = kLinePitch, int rise = kXLineRise);
 
-  // The formatted value under this display's options.
-  std::string FormatNumber(Extended x, char label) const;
+  // The formatted value under this display's options (`carryRepaired` as
+  // for nimbrel::FormatNumber).
+  std::string FormatNumber(Extended x, char label, bool* carryRepaired = nullptr) const;
 
   // The text of display line j (0 is the X line, then Y, Z, W, 4..9).
   std::string Line(int j) const;
@@ -40,7 +40,6 @@ class StackWindow {
 
  private:
   Engine& engine_;
-  Platform& platform_;
 };
 
 }  // namespace nimbrel

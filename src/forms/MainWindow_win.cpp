@@ -157,14 +157,13 @@ void MainWindow::Create() {
 
   Win32Registry registry;
   WriteUninstallEntry(registry, win::ModulePath(), InstalledSizeKb());
-  LoadSettings(registry, calc_.engine, calc_.display.options, settings_);
+  calc_.Load(registry);
 
   // The stored place's monitor decides the scale, and the scale the size.
   const POINT stored{settings_.Left, settings_.Top};
   if (win::DpiAt(stored) != scale_.dpi()) Rescale(win::DpiAt(stored));
   if (settings_.OnTop) SetTopmost(true);
-  // With no size checked, Large.
-  ChooseSize(settings_.Small ? WindowSize::Small : settings_.Medium ? WindowSize::Medium : WindowSize::Large);
+  calc_.ChooseSize(calc_.CheckedSize());
   // Where it was, unless its title bar would be out of reach there.
   RECT outer{};
   GetWindowRect(hwnd_, &outer);
@@ -319,7 +318,7 @@ void MainWindow::Rescale(int dpi) {
   if (aboutPicture_.Visible()) {
     LayOutAbout();
   } else {
-    LayOut(settings_.Small ? WindowSize::Small : settings_.Medium ? WindowSize::Medium : WindowSize::Large);
+    LayOut(calc_.CheckedSize());
   }
 }
 
@@ -399,15 +398,9 @@ void MainWindow::Paint(HDC dc) {
 
 // ---- sizes
 
-bool MainWindow::SizeChecked(WindowSize size) {
-  return size == WindowSize::Small ? settings_.Small : size == WindowSize::Medium ? settings_.Medium : settings_.Large;
-}
-
-void MainWindow::ChooseSize(WindowSize size) {
+// The application has checked the size's item.
+void MainWindow::ApplySize(WindowSize size) {
   PlaySoundFile();
-  settings_.Small = size == WindowSize::Small;
-  settings_.Medium = size == WindowSize::Medium;
-  settings_.Large = size == WindowSize::Large;
   // A size chosen during About (the size cycle is a key, and keys still
   // work then) ends it: the face comes back, not the About picture.
   if (aboutPicture_.Visible()) StopAbout();
@@ -500,11 +493,6 @@ void MainWindow::ShowMemoryWindow(MemoryMode mode) {
   form.RunModal(hwnd_);
 }
 
-void MainWindow::ToggleOnTop() {
-  settings_.OnTop = !settings_.OnTop;
-  SetTopmost(settings_.OnTop);
-}
-
 void MainWindow::SetTopmost(bool topmost) {
   SetWindowPos(hwnd_, topmost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
 }
@@ -573,10 +561,10 @@ void MainWindow::PopupMenu(int x, int y) {
 void MainWindow::Command(int id) {
   calc_.Guarded([&] {
     switch (id) {
-      case kOnTop: ToggleOnTop(); break;
-      case kSmall: ChooseSize(WindowSize::Small); break;
-      case kMedium: ChooseSize(WindowSize::Medium); break;
-      case kLarge: ChooseSize(WindowSize::Large); break;
+      case kOnTop: calc_.OnTopClick(); break;
+      case kSmall: calc_.ChooseSize(WindowSize::Small); break;
+      case kMedium: calc_.ChooseSize(WindowSize::Medium); break;
+      case kLarge: calc_.ChooseSize(WindowSize::Large); break;
       case kCopy: calc_.CutClick(); break;
       case kPaste: calc_.PasteClick(); break;
       case kOptions: calc_.OptionsClick(); break;
@@ -642,9 +630,9 @@ void MainWindow::StopAbout() {
 void MainWindow::EndAbout() {
   if (!aboutPicture_.Visible()) return;
   StopAbout();
-  if (settings_.Small) ChooseSize(WindowSize::Small);
-  if (settings_.Medium) ChooseSize(WindowSize::Medium);
-  if (settings_.Large) ChooseSize(WindowSize::Large);
+  if (settings_.Small) calc_.ChooseSize(WindowSize::Small);
+  if (settings_.Medium) calc_.ChooseSize(WindowSize::Medium);
+  if (settings_.Large) calc_.ChooseSize(WindowSize::Large);
 }
 
 void MainWindow::TrayNotify(UINT mouseMessage) {
@@ -705,11 +693,7 @@ void MainWindow::Save(bool sessionEnding) {
   settings_.Left = place.x;
   settings_.Top = place.y;
   Win32Registry registry;
-  if (sessionEnding) {
-    SaveSettingsAtSessionEnd(registry, calc_.engine, calc_.display.options, settings_);
-  } else {
-    SaveSettings(registry, calc_.engine, calc_.display.options, settings_);
-  }
+  calc_.Save(registry, sessionEnding);
 }
 
 }  // namespace nimbrel

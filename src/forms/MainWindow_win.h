@@ -47,11 +47,9 @@ class MainWindow : public win::Window, public Platform, public OptionsEffects {
   void OpenHelp(const std::string& topic) override;
   void ShowAbout() override;
   void ShowOptions() override;
-  void ToggleOnTop() override;
-  bool OnTopChecked() override { return settings_.OnTop; }
+  void OnTopChanged(bool onTop) override { SetTopmost(onTop); }
   void SetTopmost(bool topmost) override;
-  bool SizeChecked(WindowSize size) override;
-  void ChooseSize(WindowSize size) override;
+  void ApplySize(WindowSize size) override;
   void ShowMemoryWindow(MemoryMode mode) override;
   bool KeyToggled(uint16_t key) override;
   void SendKeyPress(uint16_t key, uint8_t scanCode) override;
@@ -98,7 +96,7 @@ class MainWindow : public win::Window, public Platform, public OptionsEffects {
 
   HINSTANCE instance_;
   Calculator calc_{*this};
-  WindowSettings settings_;
+  WindowSettings& settings_ = calc_.window;  // the application's; the window reads them
   Scale scale_;  // the DPI the window is drawn at now
   win::DisplayTypeface typeface_;
   win::Font displayFont_;  // made from typeface_, so released before it

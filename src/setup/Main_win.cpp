@@ -5,7 +5,7 @@
 #include <exception>
 
 #include "setup/CommandLine.h"
-#include "core/Engine.h"
+#include "app/Caption.h"
 #include "forms/MainWindow_win.h"
 #include "setup/Uninstall_win.h"
 #include "win/Dpi_win.h"

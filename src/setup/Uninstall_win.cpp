@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "INCLUDE/QuarvelMisc_win.h"
-#include "core/Engine.h"
+#include "app/Caption.h"
 #include "setup/Uninstall.h"
 #include "settings/Win32Registry_win.h"
 

@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "core/Engine.h"
-#include "app/NullPlatform.h"
 #include "display/ClipboardText.h"
 #include "display/EntryLine.h"
 #include "display/NumberFormat.h"
@@ -18,14 +17,11 @@ namespace {
 
 using nimbrel::Extended;
 
-class RecordingPlatform : public nimbrel::NullPlatform {
- public:
-  void Beep() override { events += " beep"; }
-  void BeepExclamation() override { events += " beep!"; }
-  void ShowMessage(const std::string&, const std::string& text) override { events += " msg:" + text; }
-  void ReportMathError(const std::string& text) override { events += " err:" + text; }
-  std::string events;
-};
+// What the calculator would tell the user, in the words of the record.
+std::string Told(const nimbrel::CalcOutcome& o) {
+  using Report = nimbrel::CalcOutcome::Report;
+  return o.report == Report::MathError ? " err:" + o.message : o.report == Report::OutOfRange ? " msg:" + o.message : "";
+}
 
 std::string Hex(Extended v) {
   unsigned char raw[10];
@@ -62,7 +58,6 @@ Extended Random(int lo, int hi) {
 }  // namespace
 
 int main() {
-  RecordingPlatform platform;
   std::vector<Extended> values = {0, -0.0L, 1, -1, 0.5L, 2, 10, 1000, 1e-5L, 0.1L, 2.0L / 3, 9.99996L, 999999.99999L,
                                   1e13L, 1e4000L, LDBL_MAX, LDBL_MIN, 0x1p-16445L, nimbrel::kPi, 11356.5L, 1754, 1755};
   for (int i = 0; i < 400; ++i) values.push_back(Random(-40, 40));
@@ -76,17 +71,18 @@ int main() {
       for (int unit = 0; unit < 3; ++unit) {
         if (unit > 0 && (op < 14 || op > 19)) continue;
         if (op == 31 && !(values[i] > 0 && values[i] < 3000)) continue;
-        nimbrel::Engine engine(platform);
+        nimbrel::Engine engine;
         engine.Push(values[(i + 1) % values.size()]);
         engine.Push(values[i]);
-        platform.events.clear();
-        std::string outcome;
+        std::string outcome, told;
         try {
-          outcome = engine.Calculate(op, unit) ? "rejected" : Hex(engine.X());
+          const nimbrel::CalcOutcome done = engine.Calculate(op, unit);
+          outcome = done.rejected ? "rejected" : Hex(engine.X());
+          told = Told(done);
         } catch (const nimbrel::FloatingPointFault& f) {
           outcome = std::string("fault ") + f.what();
         }
-        std::printf("op %d %d %s -> %s%s\n", op, unit, Hex(values[i]).c_str(), outcome.c_str(), platform.events.c_str());
+        std::printf("op %d %d %s -> %s%s\n", op, unit, Hex(values[i]).c_str(), outcome.c_str(), told.c_str());
       }
     }
   }
@@ -100,10 +96,10 @@ int main() {
   sets[5].Base = 8; sets[5].FixedOn = 0; sets[5].bsZ = 2;
   for (Extended v : values) {
     for (const auto& o : sets) {
-      platform.events.clear();
-      const std::string line = nimbrel::FormatNumber(v, 'X', o, platform);
+      bool repaired = false;
+      const std::string line = nimbrel::FormatNumber(v, 'X', o, &repaired);
       std::printf("fmt %s %d%d%d%d%d%d%d [%s]%s\n", Hex(v).c_str(), o.Base, o.FixedOn, o.Decs, o.CommasOn, o.TrailOn,
-                  o.AllExpOn, o.bsZ, line.c_str(), platform.events.c_str());
+                  o.AllExpOn, o.bsZ, line.c_str(), repaired ? " beep!" : "");
     }
   }
 
@@ -112,18 +108,18 @@ int main() {
                          "3.14159265358", "17.777x77", "9999999999999"};
   for (const char* keys : typed) {
     for (int base : {8, 10, 16}) {
-      nimbrel::Engine engine(platform);
+      nimbrel::Engine engine;
       nimbrel::DisplayOptions o;
       o.Base = static_cast<int16_t>(base);
-      nimbrel::EntryLine entry(engine, platform, o);
-      platform.events.clear();
+      nimbrel::EntryLine entry(engine, o);
+      std::string events;
       for (const char* k = keys; *k; ++k) {
         const uint16_t code = *k == '.' ? nimbrel::vk::Decimal : *k == 'x' ? nimbrel::vk::Next
                               : *k == 's' ? nimbrel::vk::End : static_cast<uint16_t>(*k);
-        entry.EntryKey(code);
+        if (!entry.EntryKey(code)) events += " beep";
       }
       std::printf("entry %d %s -> %s [%s]%s\n", base, keys, Hex(engine.X()).c_str(), entry.EntryText().c_str(),
-                  platform.events.c_str());
+                  events.c_str());
     }
   }
   const char* pasted[] = {"0.1", "1,234.5000", "1.5000e+20", "3.141592653589793238462643", "1e-4940",

@@ -241,7 +241,7 @@ TEST(Dispatch, MemoryWindowLeavesTheTopmostBandWhileOpen) {
   uint16_t key = vk::Left;
   c.DispatchKey(key);
   EXPECT_EQ(p.Take(), (Lines{"memory STORE"}));
-  p.onTop = true;
+  c.window.OnTop = true;  // the application keeps the check mark
   key = vk::Right;
   c.DispatchKey(key);
   EXPECT_EQ(p.Take(), (Lines{"notopmost", "memory RECALL", "topmost"}));
@@ -250,7 +250,7 @@ TEST(Dispatch, MemoryWindowLeavesTheTopmostBandWhileOpen) {
 TEST(Dispatch, OptionsLeaveTheTopmostBandWhileOpenAndRepaint) {
   FakePlatform p;
   Calculator c(p);
-  p.onTop = true;
+  c.window.OnTop = true;  // the application keeps the check mark
   c.OptionsClick();
   EXPECT_EQ(p.Take(), (Lines{"notopmost", "options", "topmost"}));
   EXPECT_EQ(p.paints, 1);

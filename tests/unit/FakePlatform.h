@@ -22,14 +22,12 @@ class FakePlatform : public Platform {
   void OpenHelp(const std::string& topic) override { events.push_back("help " + topic); }
   void ShowAbout() override { events.push_back("about"); }
   void ShowOptions() override { events.push_back("options"); }
-  void ToggleOnTop() override {
-    onTop = !onTop;
+  void OnTopChanged(bool on) override {
+    onTop = on;
     events.push_back("ontop");
   }
-  bool OnTopChecked() override { return onTop; }
   void SetTopmost(bool topmost) override { events.push_back(topmost ? "topmost" : "notopmost"); }
-  bool SizeChecked(WindowSize s) override { return size == s; }
-  void ChooseSize(WindowSize s) override {
+  void ApplySize(WindowSize s) override {
     size = s;
     events.push_back(std::string("size ") + (s == WindowSize::Small ? "Small" : s == WindowSize::Medium ? "Medium" : "Large"));
   }

@@ -26,10 +26,9 @@ class OptionsDialogTest : public ::testing::Test {
   }
   void Ok(const OptionsDraft& draft) { ApplyOptions(draft, options, entry, launch, effects); }
 
-  FakePlatform platform;
-  Engine engine{platform};
+  Engine engine;
   DisplayOptions options;
-  EntryLine entry{engine, platform, options};
+  EntryLine entry{engine, options};
   WindowSettings launch;
   RecordingEffects effects;
 };

@@ -40,8 +40,7 @@ constexpr RootKey HKLM = RootKey::LocalMachine;
 
 // Everything LoadSettings fills and SaveSettings reads.
 struct Homes {
-  FakePlatform platform;
-  Engine engine{platform};
+  Engine engine;
   DisplayOptions display;
   WindowSettings window;
 

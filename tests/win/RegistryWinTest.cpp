@@ -242,8 +242,7 @@ INSTANTIATE_TEST_SUITE_P(Registry, UninstallEntry, testing::Values(RealRegistry(
 namespace {
 
 struct Homes {
-  FakePlatform platform;
-  Engine engine{platform};
+  Engine engine;
   DisplayOptions display;
   WindowSettings window;
 };
