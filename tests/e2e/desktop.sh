@@ -12,19 +12,27 @@ e2e_begin desktop "${NIMBREL_DESKTOP_DISPLAY:-92}"
 DESKTOP_NAME=nimbrel
 INSTALLED='C:\Quarvel\Nimbrel.exe'
 
-install() {  # the program and its companion files in C:\Quarvel
+install() {  # the program and its companion files in C:\Quarvel, and the probe beside them
   local dir=$WINEPREFIX/drive_c/Quarvel f
   mkdir -p "$dir"
-  for f in "$EXE" "$(dirname "$EXE")"/{Sound.wav,Nimbrel.htm,readme.txt}; do [ -f "$f" ] && cp "$f" "$dir/"; done
+  for f in "$EXE" "$(dirname "$EXE")"/{Sound.wav,Nimbrel.htm,readme.txt} "$PROBE_EXE"; do
+    [ -f "$f" ] && cp "$f" "$dir/"
+  done
 }
-start() {  # a desktop with the calculator in it; waits for its window to show
-  # The last run's desktop closes itself once its last program has gone.
-  if [ -n "$DESK" ]; then
-    for _ in $(seq 100); do kill -0 "$DESK" 2>/dev/null || break; sleep 0.1; done
-    wait "$DESK" 2>/dev/null
-  fi
-  ( exec "$WINE" explorer /desktop="$DESKTOP_NAME,1024x768" "$INSTALLED" ) >/dev/null 2>&1 </dev/null &
+desktop() {  # Wine's desktop, its taskbar and work area ready before the calculator starts
+  # (Started with the calculator, the taskbar comes with its window, and the
+  # calculator sees a work area that still covers the whole screen.) The
+  # probe brings the taskbar about and keeps it, with an icon and a
+  # minimised window of its own (in the screenshots: the generic icon at the
+  # tray's right end, the "taskbar keeper" button), until the scenario ends.
+  spawn explorer /desktop="$DESKTOP_NAME,1024x768" 'C:\Quarvel\e2e_probe.exe' hold
   DESK=$!
+  [ "$(probe until taskbar 30)" = "until taskbar ok" ]
+}
+start() {  # the calculator in that desktop; waits for its window to show
+  if [ -z "$DESK" ]; then desktop || return 1; fi
+  spawn explorer /desktop="$DESKTOP_NAME,1024x768" "$INSTALLED"
+  APP=$!
   [ "$(probe until shown 30)" = "until shown ok" ]
 }
 place() { probe_rect window | awk '{ print $1, $2 }'; }  # where the window's top left corner is
@@ -40,7 +48,7 @@ minimise() {  # a click on the title bar's minimise box
 }
 tray_menu() {  # ITEM [SCREENSHOT]: right click on the tray icon, then a click on Restore or Exit
   local at menu top bottom
-  at=$(probe_point trayicon)
+  at=$(probe_point trayicon 2)   # the calculator's: the second, after the probe's own
   [ -n "$at" ] || return 1
   xdotool mousemove ${at% *} ${at#* } click 3
   [ "$(probe until menu 5)" = "until menu ok" ] || return 1

@@ -23,6 +23,7 @@ unset WINEPREFIX
 mkdir -p "$HOME"
 
 XVFB= APP= DESK=
+SPAWNED=()
 SCRIPT_NAME= SCENARIO= SCENARIO_SLUG=
 total_passed=0 total_failed=0 passed=0 failed=0
 failed_scenarios=()
@@ -134,11 +135,17 @@ fresh_prefix() {
 
 end_prefix() {
   wineserver -k 2>/dev/null
-  [ -n "$APP" ] && wait "$APP" 2>/dev/null
-  [ -n "$DESK" ] && wait "$DESK" 2>/dev/null
-  APP= DESK=
+  [ ${#SPAWNED[@]} -gt 0 ] && wait "${SPAWNED[@]}" 2>/dev/null
+  SPAWNED=() APP= DESK=
   rm -rf "$WINEPREFIX"
   unset WINEPREFIX
+}
+
+# PROGRAM [ARGS]...: a Wine program in the background ($! is its launcher),
+# ended with the scenario's server.
+spawn() {
+  ( exec "$WINE" "$@" ) >/dev/null 2>&1 </dev/null &
+  SPAWNED+=($!)
 }
 
 # ---- the registry
@@ -183,7 +190,7 @@ inside() {  # "L T R B" "L T R B": whether the first rectangle lies within the s
 # ---- the program in plain Xvfb mode (no desktop)
 
 start_plain() {  # starts Nimbrel.exe and waits for its window W to show
-  ( exec "$WINE" "$EXE" ) >/dev/null 2>&1 </dev/null &
+  spawn "$EXE"
   APP=$!
   W=$(timeout 30 xdotool search --sync --name '^Quarvel Calculator$' 2>/dev/null | head -1)
   [ -n "$W" ] || return 1

@@ -20,11 +20,14 @@
 //   dpi                  dpi N (the window's, else the system's)
 //   hit min|close|caption  hit X Y: the middle of that part of the frame (WM_NCHITTEST)
 //   taskbar              taskbar L T R B (Shell_TrayWnd)
-//   trayicon             trayicon X Y: the middle of the notification area's
-//                        last icon (from the right: the newest)
+//   trayicon [N]         trayicon X Y: the middle of the notification area's
+//                        N-th icon from the right (the N-th added; 1 if not given)
 //   menu                 menu L T R B, or "menu none": the popup menu shown
+//   hold                 brings Wine's taskbar up, then stays until ended (the
+//                        taskbar is then there before the calculator starts)
 //   until STATE SECONDS  STATE reached within SECONDS (shown, hidden, iconic,
-//                        found, gone; menu: a popup menu shows):
+//                        found, gone; menu: a popup menu shows; taskbar: it
+//                        shows, outside the work area):
 //                        "until STATE ok" or "until STATE timeout"
 //   endsession           WM_QUERYENDSESSION, WM_ENDSESSION (TRUE), then the
 //                        window's process is ended: "endsession QUERY-RESULT ended|alive"
@@ -34,6 +37,7 @@
 //
 // A missing calculator prints "none" (the exit status is then 2).
 #include <windows.h>
+#include <shellapi.h>
 
 #include <fcntl.h>
 #include <io.h>
@@ -75,11 +79,34 @@ int WindowDpi(HWND hwnd) {
   return dpi;
 }
 
+// Whether the taskbar shows and is left out of its monitor's work area.
+bool TaskbarReady() {
+  HWND bar = FindWindowA("Shell_TrayWnd", nullptr);
+  RECT barRect{}, shared{};
+  MONITORINFO info{};
+  info.cbSize = sizeof info;
+  return bar && IsWindowVisible(bar) && GetWindowRect(bar, &barRect) && barRect.right > barRect.left &&
+         GetMonitorInfoA(MonitorFromWindow(bar, MONITOR_DEFAULTTONEAREST), &info) &&
+         !IntersectRect(&shared, &barRect, &info.rcWork);
+}
+
+template <typename Condition>
+bool WaitFor(Condition condition, int milliseconds) {
+  for (int waited = 0; !condition(); waited += 50) {
+    if (waited >= milliseconds) return false;
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+    Sleep(50);
+  }
+  return true;
+}
+
 bool Reached(const std::string& state) {
   if (state == "menu") {
     HWND menu = FindWindowA("#32768", nullptr);
     return menu && IsWindowVisible(menu);
   }
+  if (state == "taskbar") return TaskbarReady();  // shown, and left out of the work area
   HWND w = Calculator();
   if (state == "gone") return !w;
   if (!w) return false;
@@ -180,32 +207,49 @@ int DpiChanged(HWND w, int dpi, int from) {
   return 0;
 }
 
-// Wine's notification area draws its icons in the taskbar, from the right
-// end, each a small square; the newest is leftmost. The icons are looked
-// for as the taskbar's child windows first, then by that rule.
-bool TrayIcon(POINT& at) {
+// Wine's notification area draws its icons at the taskbar's right end, one
+// small icon and a border of 2 on each side apart, the first one added
+// rightmost and each newer one to the left of it. The middle of the n-th
+// from the right.
+bool TrayIcon(int n, POINT& at) {
   HWND bar = FindWindowA("Shell_TrayWnd", nullptr);
-  if (!bar) return false;
   RECT r{};
-  GetWindowRect(bar, &r);
-  const int icon = GetSystemMetrics(SM_CXSMICON) + 8;
-  int icons = 0;
-  RECT leftmost{};
-  for (HWND child = GetWindow(bar, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-    char name[64] = {};
-    GetClassNameA(child, name, sizeof name);
-    RECT c{};
-    GetWindowRect(child, &c);
-    if (!IsWindowVisible(child) || c.right - c.left > 2 * icon || c.left < (r.left + r.right) / 2) continue;
-    if (std::strcmp(name, "Button") == 0) continue;  // a taskbar button
-    if (icons++ == 0 || c.left < leftmost.left) leftmost = c;
-  }
-  if (icons > 0) {
-    at = {(leftmost.left + leftmost.right) / 2, (leftmost.top + leftmost.bottom) / 2};
-  } else {
-    at = {r.right - icon / 2, (r.top + r.bottom) / 2};
-  }
+  if (!bar || !IsWindowVisible(bar) || !GetWindowRect(bar, &r) || r.right <= r.left) return false;
+  const int pitch = GetSystemMetrics(SM_CXSMICON) + 4;
+  at = {r.right - pitch * (n - 1) - pitch / 2, (r.top + r.bottom) / 2};
   return true;
+}
+
+// Wine's desktop shows its taskbar only while a notification icon is
+// there, and takes it out of the work area once a window has a button in
+// it; Windows has both from the start. The probe brings them about with an
+// icon and a (then minimised) window of its own, and keeps both until it is
+// ended, so that the calculator starts as it would on Windows.
+int Hold() {
+  WNDCLASSA wc{};
+  wc.lpfnWndProc = DefWindowProcA;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.lpszClassName = "NimbrelProbeTaskbarKeeper";
+  RegisterClassA(&wc);
+  HWND w = CreateWindowExA(0, wc.lpszClassName, "taskbar keeper", WS_OVERLAPPEDWINDOW, 0, 0, 120, 60, nullptr,
+                           nullptr, wc.hInstance, nullptr);
+  if (!w) return 1;
+  NOTIFYICONDATAA icon{};
+  icon.cbSize = sizeof icon;
+  icon.hWnd = w;
+  icon.uID = 1;
+  icon.uFlags = NIF_ICON;
+  icon.hIcon = LoadIcon(nullptr, IDI_APPLICATION);
+  Shell_NotifyIconA(NIM_ADD, &icon);
+  WaitFor([] { HWND bar = FindWindowA("Shell_TrayWnd", nullptr); return bar && IsWindowVisible(bar); }, 10000);
+  ShowWindow(w, SW_SHOWNOACTIVATE);
+  WaitFor(TaskbarReady, 10000);
+  // The window goes out of the way, its button and the icon stay: without
+  // an icon Wine hides the taskbar again.
+  ShowWindow(w, SW_SHOWMINNOACTIVE);
+  MSG msg;
+  while (GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);
+  return 0;
 }
 
 int Run(int argc, char** argv) {
@@ -239,6 +283,7 @@ int Run(int argc, char** argv) {
       i += 2;
       continue;
     }
+    if (command == "hold") return Hold();
     if (command == "taskbar") {
       HWND bar = FindWindowA("Shell_TrayWnd", nullptr);
       RECT r{};
@@ -246,8 +291,10 @@ int Run(int argc, char** argv) {
       continue;
     }
     if (command == "trayicon") {
+      int n = 1;
+      if (i + 1 < argc && std::atoi(argv[i + 1]) > 0) n = std::atoi(argv[++i]);
       POINT at{};
-      if (TrayIcon(at)) std::printf("trayicon %ld %ld\n", at.x, at.y); else std::printf("trayicon none\n");
+      if (TrayIcon(n, at)) std::printf("trayicon %ld %ld\n", at.x, at.y); else std::printf("trayicon none\n");
       continue;
     }
     if (command == "menu") {
