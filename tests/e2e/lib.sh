@@ -270,3 +270,34 @@ for y in range(height):
 if start is not None: bands.append((start, height - 1))
 print(" ".join("%d-%d" % (a + top, b + top) for a, b in bands))' "$2"
 }
+
+# blank_rects: reads lines "NAME X Y W H" (screen pixels) and prints the
+# names of those rectangles that hold fewer than 8 colours in a screenshot
+# taken now: a picture that isn't drawn leaves the plain face colour, a drawn
+# one (shading, legends, edges) many.
+blank_rects() {
+  import -display "$DISPLAY" -window root "$T/pictures.png" 2>/dev/null
+  convert "$T/pictures.png" ppm:"$T/pictures.ppm" 2>/dev/null
+  python3 -c '
+import sys
+data = open(sys.argv[1], "rb").read()
+fields, pos = [], 0
+while len(fields) < 4:
+    while data[pos:pos + 1].isspace(): pos += 1
+    end = pos
+    while not data[end:end + 1].isspace(): end += 1
+    fields.append(data[pos:end]); pos = end
+pos += 1
+width = int(fields[1])
+blank = []
+for line in sys.stdin:
+    name, x, y, w, h = line.split()
+    x, y, w, h = int(x), int(y), int(w), int(h)
+    colours = set()
+    for row in range(y, y + h):
+        start = pos + (row * width + x) * 3
+        chunk = data[start:start + w * 3]
+        colours.update(chunk[i:i + 3] for i in range(0, len(chunk), 3))
+    if len(colours) < 8: blank.append(name)
+print(" ".join(blank))' "$T/pictures.ppm"
+}
