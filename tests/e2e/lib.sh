@@ -220,10 +220,12 @@ click_key() {  # X-WINDOW NAME DPI: a click on the face key at its scaled place
   xdotool mousemove --window "$1" ${at% *} ${at#* } click 1
 }
 copied() {  # X as Copy puts it on the clipboard (waited for: a marker goes first)
-  printf '(nothing copied)' | xclip -i -selection clipboard
+  # xclip stays in the background to serve the marker until the calculator
+  # takes the clipboard: it must not hold the output of the $(...) around us.
+  printf '(nothing copied)' | xclip -i -selection clipboard >/dev/null 2>&1
   xdotool key ctrl+Insert
   local text='(nothing copied)'
-  for _ in $(seq 30); do
+  for _ in $(seq 100); do   # a busy machine may take seconds
     text=$(xclip -o -selection clipboard 2>/dev/null)
     [ "$text" != '(nothing copied)' ] && break
     sleep 0.1
