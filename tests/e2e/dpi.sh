@@ -57,6 +57,20 @@ KEY_CLICKS=(
   "Enter Eight Add:15.0000"
   "Zero Decimal Five Multiply:7.5000"
 )
+# The pictures: every face key's, and the face's own between the keys (the
+# left panel's label, design rectangle 16,126 113x28), at the scaled places.
+face_pictures() {  # DPI
+  local dpi=$1 origin ox oy name left top width height
+  origin=$(x_origin "$W")
+  ox=${origin% *} oy=${origin#* }
+  local blank
+  blank=$(while read -r name left top width height; do
+    echo "$name $((ox + $(s "$dpi" "$left"))) $((oy + $(s "$dpi" "$top"))) $(s "$dpi" "$width") $(s "$dpi" "$height")"
+  done < "$T/keys" | blank_rects)
+  check "every face key's picture is drawn" "${blank:-all drawn}" "all drawn"
+  blank=$(echo "face $((ox + $(s "$dpi" 16))) $((oy + $(s "$dpi" 126))) $(s "$dpi" 113) $(s "$dpi" 28)" | blank_rects)
+  check "the face's picture is drawn" "${blank:-drawn}" drawn
+}
 face_clicks() {  # DPI
   local row key
   for row in "${KEY_CLICKS[@]}"; do
@@ -111,6 +125,11 @@ sizes() {  # DPI: every size's client area, with screenshots of every layout
   sleep 3.5
   check "About's client area" "$(x_size "$W")" "$(scaled_size "$dpi" 321x233)"
   shot "dpi-$p-about"
+  local origin blank
+  origin=$(x_origin "$W")
+  blank=$(echo "about $((${origin% *} + $(s "$dpi" 16))) $((${origin#* } + $(s "$dpi" 160)))" \
+    "$(s "$dpi" 289) $(s "$dpi" 60)" | blank_rects)
+  check "About's picture is drawn (below its lines)" "${blank:-drawn}" drawn
 }
 
 display_and_keys() {  # DPI: the display's two lines, clicks on the face at its scale
@@ -120,6 +139,7 @@ display_and_keys() {  # DPI: the display's two lines, clicks on the face at its 
   check "2 Enter 3 +" "$(copied)" "5.0000"
   display_lines "$dpi" 144 41 2
   shot "dpi-$(percent "$dpi")-lines"
+  face_pictures "$dpi"
   face_clicks "$dpi"
   # Medium: the display alone, s(185) high, with all ten lines of the stack.
   shift_key KP_Subtract
@@ -141,6 +161,7 @@ dpi_changed() {
   xdotool key 2 Return 3 shift+equal
   check "it still calculates" "$(copied)" "5.0000"
   display_lines 144 144 41 2
+  face_pictures 144
   face_clicks 144
   shot "dpi-changed-150-large"
   shift_key KP_Subtract

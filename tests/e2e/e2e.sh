@@ -47,7 +47,8 @@ start() {
   activate
 }
 copied() {  # X as Copy puts it on the clipboard (waited for: a marker goes first)
-  printf '(nothing copied)' | xclip -i -selection clipboard
+  # (xclip serves the marker from the background: not with our output)
+  printf '(nothing copied)' | xclip -i -selection clipboard >/dev/null 2>&1
   xdotool key ctrl+Insert
   local text='(nothing copied)'
   for _ in $(seq 30); do

@@ -23,6 +23,7 @@ unset WINEPREFIX
 mkdir -p "$HOME"
 
 XVFB= APP= DESK=
+SPAWNED=()
 SCRIPT_NAME= SCENARIO= SCENARIO_SLUG=
 total_passed=0 total_failed=0 passed=0 failed=0
 failed_scenarios=()
@@ -134,11 +135,17 @@ fresh_prefix() {
 
 end_prefix() {
   wineserver -k 2>/dev/null
-  [ -n "$APP" ] && wait "$APP" 2>/dev/null
-  [ -n "$DESK" ] && wait "$DESK" 2>/dev/null
-  APP= DESK=
+  [ ${#SPAWNED[@]} -gt 0 ] && wait "${SPAWNED[@]}" 2>/dev/null
+  SPAWNED=() APP= DESK=
   rm -rf "$WINEPREFIX"
   unset WINEPREFIX
+}
+
+# PROGRAM [ARGS]...: a Wine program in the background ($! is its launcher),
+# ended with the scenario's server.
+spawn() {
+  ( exec "$WINE" "$@" ) >/dev/null 2>&1 </dev/null &
+  SPAWNED+=($!)
 }
 
 # ---- the registry
@@ -183,7 +190,7 @@ inside() {  # "L T R B" "L T R B": whether the first rectangle lies within the s
 # ---- the program in plain Xvfb mode (no desktop)
 
 start_plain() {  # starts Nimbrel.exe and waits for its window W to show
-  ( exec "$WINE" "$EXE" ) >/dev/null 2>&1 </dev/null &
+  spawn "$EXE"
   APP=$!
   W=$(timeout 30 xdotool search --sync --name '^Quarvel Calculator$' 2>/dev/null | head -1)
   [ -n "$W" ] || return 1
@@ -213,10 +220,12 @@ click_key() {  # X-WINDOW NAME DPI: a click on the face key at its scaled place
   xdotool mousemove --window "$1" ${at% *} ${at#* } click 1
 }
 copied() {  # X as Copy puts it on the clipboard (waited for: a marker goes first)
-  printf '(nothing copied)' | xclip -i -selection clipboard
+  # xclip stays in the background to serve the marker until the calculator
+  # takes the clipboard: it must not hold the output of the $(...) around us.
+  printf '(nothing copied)' | xclip -i -selection clipboard >/dev/null 2>&1
   xdotool key ctrl+Insert
   local text='(nothing copied)'
-  for _ in $(seq 30); do
+  for _ in $(seq 100); do   # a busy machine may take seconds
     text=$(xclip -o -selection clipboard 2>/dev/null)
     [ "$text" != '(nothing copied)' ] && break
     sleep 0.1
@@ -262,4 +271,35 @@ for y in range(height):
     if not hit and start is not None: bands.append((start, y - 1)); start = None
 if start is not None: bands.append((start, height - 1))
 print(" ".join("%d-%d" % (a + top, b + top) for a, b in bands))' "$2"
+}
+
+# blank_rects: reads lines "NAME X Y W H" (screen pixels) and prints the
+# names of those rectangles that hold fewer than 8 colours in a screenshot
+# taken now: a picture that isn't drawn leaves the plain face colour, a drawn
+# one (shading, legends, edges) many.
+blank_rects() {
+  import -display "$DISPLAY" -window root "$T/pictures.png" 2>/dev/null
+  convert "$T/pictures.png" ppm:"$T/pictures.ppm" 2>/dev/null
+  python3 -c '
+import sys
+data = open(sys.argv[1], "rb").read()
+fields, pos = [], 0
+while len(fields) < 4:
+    while data[pos:pos + 1].isspace(): pos += 1
+    end = pos
+    while not data[end:end + 1].isspace(): end += 1
+    fields.append(data[pos:end]); pos = end
+pos += 1
+width = int(fields[1])
+blank = []
+for line in sys.stdin:
+    name, x, y, w, h = line.split()
+    x, y, w, h = int(x), int(y), int(w), int(h)
+    colours = set()
+    for row in range(y, y + h):
+        start = pos + (row * width + x) * 3
+        chunk = data[start:start + w * 3]
+        colours.update(chunk[i:i + 3] for i in range(0, len(chunk), 3))
+    if len(colours) < 8: blank.append(name)
+print(" ".join(blank))' "$T/pictures.ppm"
 }
