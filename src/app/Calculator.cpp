@@ -82,99 +82,117 @@ void Calculator::Repaint() {
   if (repaired) platform_.BeepExclamation();
 }
 
+namespace {
+
+// The keys that apply one operation, with the shift off and on (0: the key
+// means something else in that state, decided by the rules after this).
+struct OperationKey {
+  uint16_t key;
+  int off, on;
+};
+constexpr OperationKey kOperationKeys[] = {
+    {vk::Add, opAdd, 0},           {vk::Subtract, opSubtract, 0}, {vk::Multiply, opMultiply, 0},
+    {vk::Divide, opDivide, 0},     {vk::Insert, opSin, opArcSin}, {vk::Home, opCos, opArcCos},
+    {vk::Prior, opTan, opArcTan},  {vk::Delete, opLn, opExp},     {vk::Up, opExchange, opLastX},
+    {vk::Down, opPopOff, 0},       {vk::End, 0, opPi},            {vk::Oem5, opLog, opTenPower},
+    {vk::Pause, opRoot, opSquare},
+};
+
+}  // namespace
+
+// The key map, read top down: the first rule that matches acts. A key with
+// no action in the current shift state ends at the slot keys, and a key no
+// slot is bound to does nothing at all.
 void Calculator::DispatchKey(uint16_t& key) {
   if (key >= vk::Numpad0 && key <= vk::Numpad9) key = static_cast<uint16_t>(key - 48);
-
-  bool release = false;  // draw the key released at the end
-  bool skip = false;     // leave out the tail
   const bool on = face.ShiftOn();
-  EntryLine& entry = display.entry;
-  auto calc = [&](int op) {
-    if (Apply(op)) release = true;
-    entry.ResetEntry();
-  };
-  auto type = [&] {
-    if (!entry.EntryKey(key)) platform_.Beep();
-  };
-
-  // The key map: the first rule that matches, in this order. A key with no
-  // action in the current shift state ends at the slot keys.
+  KeyAction action;
   if (!on && IsEntryDigit(key, display.options.Base)) {
-    type();
-  } else if (key == '0' && on) {
-    platform_.OpenHelp("Contents");
-    face.ReleaseNamed("Zero");
-  } else if (key == vk::Back) {
-    type();
+    TypeKey(key);
+  } else if (!OperationKeys(key, on, action) && !EntryAndStackKeys(key, on, action) &&
+             !WindowKeys(key, on, action) && !RecallSlots(key)) {
+    action.skip = true;  // no meaning, no slot
+  }
+  if (!action.skip) {
+    Repaint();
+    if (face.ShiftOn()) face.ShowUnshifted();  // the shift lasts one action
+  }
+  if (action.release) face.ReleaseFaceKey(key);
+}
+
+void Calculator::TypeKey(uint16_t key) {
+  if (!display.entry.EntryKey(key)) platform_.Beep();
+}
+
+void Calculator::Operation(int op, KeyAction& action) {
+  if (Apply(op)) action.release = true;
+  display.entry.ResetEntry();
+}
+
+// + - x / and the scientific keys: one operation each.
+bool Calculator::OperationKeys(uint16_t key, bool on, KeyAction& action) {
+  for (const OperationKey& k : kOperationKeys) {
+    if (k.key != key) continue;
+    const int op = on ? k.on : k.off;
+    if (op == 0) return false;
+    Operation(op, action);
+    return true;
+  }
+  return false;
+}
+
+// Enter, backspace, change sign, the exponent and factorial, 1/x and the
+// power, Store and Recall, the shift.
+bool Calculator::EntryAndStackKeys(uint16_t key, bool on, KeyAction& action) {
+  if (key == vk::Back || (!on && (key == vk::Next || key == vk::End))) {
+    TypeKey(key);
   } else if (key == vk::Return && !on) {
-    calc(opEnter);
-    entry.FreshEntry = 0;  // the next number replaces the copy Enter made
-  } else if (key == vk::Return) {
-    platform_.ShowAbout();
-  } else if (key == vk::Add && !on) {
-    calc(opAdd);
-  } else if (key == vk::Add) {
-    OptionsClick();
-    release = true;
-  } else if (key == vk::Subtract && !on) {
-    calc(opSubtract);
-  } else if (key == vk::Subtract) {
-    StepWindowSize();
-  } else if (key == vk::Multiply && !on) {
-    calc(opMultiply);
-  } else if (key == vk::Divide && !on) {
-    calc(opDivide);
-  } else if (key == vk::Divide) {
-    OnTopClick();
-  } else if (key == vk::Insert) {
-    calc(on ? opArcSin : opSin);
-  } else if (key == vk::Home) {
-    calc(on ? opArcCos : opCos);
-  } else if (key == vk::Prior) {
-    calc(on ? opArcTan : opTan);
-  } else if (key == vk::Next && !on) {
-    type();
+    Operation(opEnter, action);
+    display.entry.FreshEntry = 0;  // the next number replaces the copy Enter made
   } else if (key == vk::Next) {
     const Extended x = engine.X();
     if (x == std::floor(x) && x > 0) {
-      if (Apply(opFactorial)) release = true;
+      if (Apply(opFactorial)) action.release = true;
     } else {
       platform_.Beep();
     }
-    entry.ResetEntry();
-  } else if (key == vk::Delete) {
-    calc(on ? opExp : opLn);
-  } else if (key == vk::Up) {
-    calc(on ? opLastX : opExchange);
-  } else if (key == vk::Down && !on) {
-    calc(opPopOff);
+    display.entry.ResetEntry();
+  } else if (key == vk::Scroll) {
+    SetScrollLock(false);  // the 1/x key must not leave the Scroll Lock light on
+    Operation(on ? opPower : opInverse, action);
   } else if (key == vk::Left && !on) {
     OpenMemoryWindow(Platform::MemoryMode::Store, "Store");
   } else if (key == vk::Right && !on) {
     OpenMemoryWindow(Platform::MemoryMode::Recall, "Recall");
-  } else if (key == vk::End && !on) {
-    type();
-  } else if (key == vk::End) {
-    calc(opPi);
-  } else if (key == vk::Oem5) {
-    calc(on ? opTenPower : opLog);
-  } else if (key == vk::Scroll) {
-    SetScrollLock(false);  // the 1/x key must not leave the Scroll Lock light on
-    calc(on ? opPower : opInverse);
-  } else if (key == vk::Pause) {
-    calc(on ? opSquare : opRoot);
   } else if (key == vk::NumLock || key == vk::F12) {
     ToggleShift();
-    skip = true;
-  } else if (!RecallSlots(key)) {
-    skip = true;  // no meaning, no slot: nothing at all happens
+    action.skip = true;
+  } else {
+    return false;
   }
+  return true;
+}
 
-  if (!skip) {
-    Repaint();
-    if (face.ShiftOn()) face.ShowUnshifted();  // the shift lasts one action
+// The shifted keys that work the window: help, About, the options, the
+// size cycle, On Top.
+bool Calculator::WindowKeys(uint16_t key, bool on, KeyAction& action) {
+  if (!on) return false;
+  if (key == '0') {
+    platform_.OpenHelp("Contents");
+    face.ReleaseNamed("Zero");
+  } else if (key == vk::Return) {
+    platform_.ShowAbout();
+  } else if (key == vk::Add) {
+    OptionsClick();
+    action.release = true;
+  } else if (key == vk::Subtract) {
+    StepWindowSize();
+  } else if (key == vk::Divide) {
+    OnTopClick();
+  } else {
+    return false;
   }
-  if (release) face.ReleaseFaceKey(key);
+  return true;
 }
 
 bool Calculator::RecallSlots(uint16_t key) {

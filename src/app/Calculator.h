@@ -99,6 +99,16 @@ class Calculator {
   WindowSettings window;
 
  private:
+  // What a key's rule leaves for the dispatcher's tail.
+  struct KeyAction {
+    bool release = false;  // draw the key released at the end
+    bool skip = false;     // no repaint, the shift stays
+  };
+  void TypeKey(uint16_t key);
+  void Operation(int op, KeyAction& action);
+  bool OperationKeys(uint16_t key, bool on, KeyAction& action);
+  bool EntryAndStackKeys(uint16_t key, bool on, KeyAction& action);
+  bool WindowKeys(uint16_t key, bool on, KeyAction& action);
   // One operation through the engine; what it was rejected for is shown.
   // True when it was rejected.
   bool Apply(int op);

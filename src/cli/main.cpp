@@ -58,61 +58,54 @@ void Print(const std::vector<std::string>& lines) {
   for (const std::string& line : lines) std::cout << line << "\n";
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  using namespace nimbrel;
+// What the command line asks for.
+struct Arguments {
   std::vector<std::pair<std::string, std::string>> sets;
-  std::vector<KeyPress> keys;
+  std::vector<nimbrel::KeyPress> keys;
   int lines = 10;
   std::string clipboard;
+  bool help = false;
+};
 
+// Reads the arguments; the error's text when one is wrong.
+std::string ParseArguments(int argc, char** argv, Arguments& a) {
+  using nimbrel::ParseKey;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     auto value = [&]() -> const char* { return i + 1 < argc ? argv[++i] : nullptr; };
     if (arg == "--help" || arg == "-h") {
-      std::cout << kUsage;
-      return 0;
+      a.help = true;  // nothing after it is read
+      return "";
     } else if (arg == "--set") {
       const char* v = value();
       const std::string text = v ? v : "";
       const size_t eq = text.find('=');
-      if (!v || eq == std::string::npos || eq == 0) return Fail("--set needs NAME=VALUE, got '" + text + "'");
-      sets.emplace_back(text.substr(0, eq), text.substr(eq + 1));
+      if (!v || eq == std::string::npos || eq == 0) return "--set needs NAME=VALUE, got '" + text + "'";
+      a.sets.emplace_back(text.substr(0, eq), text.substr(eq + 1));
     } else if (arg == "--lines") {
       const char* v = value();
       char* end = nullptr;
       const long n = v ? std::strtol(v, &end, 10) : 0;
-      if (!v || *end || n < 1 || n > 10) return Fail("--lines needs a number from 1 to 10");
-      lines = static_cast<int>(n);
+      if (!v || *end || n < 1 || n > 10) return "--lines needs a number from 1 to 10";
+      a.lines = static_cast<int>(n);
     } else if (arg == "--clipboard") {
       const char* v = value();
-      if (!v) return Fail("--clipboard needs a text");
-      clipboard = v;
+      if (!v) return "--clipboard needs a text";
+      a.clipboard = v;
     } else if (arg.size() > 2 && arg.substr(0, 2) == "--") {
-      return Fail("unknown option '" + arg + "'");
+      return "unknown option '" + arg + "'";
     } else if (auto key = ParseKey(arg)) {
-      keys.push_back(*key);
+      a.keys.push_back(*key);
     } else {
-      return Fail("unknown key '" + arg + "'");
+      return "unknown key '" + arg + "'";
     }
   }
+  return "";
+}
 
-  CliSession session;
-  session.clipboard = clipboard;
-  if (std::string error = ApplySettings(sets, session); !error.empty()) return Fail(error);
-
-  if (!keys.empty()) {
-    for (const KeyPress& key : keys) {
-      session.Press(key);
-      Print(session.TakeEvents());
-    }
-    Print(session.Display(lines));
-    return 0;
-  }
-
-  // Interactive: one line of keys at a time. A person at a terminal gets a
-  // prompt and a blank line between answers; a pipe gets the bare lines.
+// Interactive: one line of keys at a time. A person at a terminal gets a
+// prompt and a blank line between answers; a pipe gets the bare lines.
+void Converse(nimbrel::CliSession& session, int lines) {
   const bool person = isatty(0) != 0;
   auto prompt = [&] {
     if (person) std::cout << "> " << std::flush;
@@ -125,11 +118,11 @@ int main(int argc, char** argv) {
   prompt();
   while (std::getline(std::cin, line)) {
     std::istringstream tokens(line);
-    std::vector<KeyPress> pressed;
+    std::vector<nimbrel::KeyPress> pressed;
     std::string token;
     bool bad = false;
     while (tokens >> token) {
-      if (auto key = ParseKey(token)) {
+      if (auto key = nimbrel::ParseKey(token)) {
         pressed.push_back(*key);
       } else {
         std::cerr << "nimbrel-cli: unknown key '" << token << "'\n";
@@ -137,12 +130,36 @@ int main(int argc, char** argv) {
       }
     }
     if (!bad) {
-      for (const KeyPress& key : pressed) session.Press(key);
+      for (const nimbrel::KeyPress& key : pressed) session.Press(key);
       Print(session.TakeEvents());
       Print(session.Display(lines));
       if (person) std::cout << "\n";
     }
     prompt();
   }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  using namespace nimbrel;
+  Arguments a;
+  if (std::string error = ParseArguments(argc, argv, a); !error.empty()) return Fail(error);
+  if (a.help) {
+    std::cout << kUsage;
+    return 0;
+  }
+  CliSession session;
+  session.clipboard = a.clipboard;
+  if (std::string error = ApplySettings(a.sets, session); !error.empty()) return Fail(error);
+  if (a.keys.empty()) {
+    Converse(session, a.lines);
+    return 0;
+  }
+  for (const KeyPress& key : a.keys) {
+    session.Press(key);
+    Print(session.TakeEvents());
+  }
+  Print(session.Display(a.lines));
   return 0;
 }

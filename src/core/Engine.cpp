@@ -2,6 +2,7 @@
 
 #include <cfenv>
 #include <cmath>
+#include <optional>
 #include <utility>
 
 #include "core/XMath.h"
@@ -91,48 +92,43 @@ CalcOutcome Engine::Library(const MathResult& r, Extended& result) {
   return CalcOutcome::Done();
 }
 
+bool Engine::MoveValues(int op) {
+  const Extended x = X();
+  switch (op) {
+    case opEnter: Push(x); return true;
+    case opPi: Push(kPi); return true;
+    case opLastX: Push(LastX); return true;
+    case opPopOff: Pop(); return true;
+    case opNegate: SetX(-x); return true;
+    case opExchange: std::swap(ring_[Slot(1)], ring_[Slot(2)]); return true;
+    default: return false;
+  }
+}
+
 CalcOutcome Engine::Calculate(int op, int unit) {
   if (SavesLastX(op)) LastX = X();
   const Extended x = X();
   const Extended y = Y();
 
+  if (MoveValues(op)) return CalcOutcome::Done();
+
   Extended result = 0;
   int operands = 1;  // levels popped before the result is pushed
+  std::optional<MathResult> library;  // a function whose errors are decided here
   switch (op) {
-    // ---- operations that only move values
-    case opEnter: Push(x); return {};
-    case opPi: Push(kPi); return {};
-    case opLastX: Push(LastX); return {};
-    case opPopOff: Pop(); return {};
-    case opNegate: SetX(-x); return {};
-    case opExchange: std::swap(ring_[Slot(1)], ring_[Slot(2)]); return {};
-
     // ---- two operands
     case opAdd: result = Fpu(y, Arith::Add, x); operands = 2; break;
     case opSubtract: result = Fpu(y, Arith::Subtract, x); operands = 2; break;
     case opMultiply: result = Fpu(y, Arith::Multiply, x); operands = 2; break;
     case opDivide: result = Fpu(y, Arith::Divide, x); operands = 2; break;
-    case opPower:
-      if (CalcOutcome o = Library(XPow(y, x), result); o.rejected) return o;
-      operands = 2;
-      break;
+    case opPower: library = XPow(y, x); operands = 2; break;
 
     // ---- one operand
-    case opLog:
-      if (CalcOutcome o = Library(XLog10(x), result); o.rejected) return o;
-      break;
-    case opLn:
-      if (CalcOutcome o = Library(XLog(x), result); o.rejected) return o;
-      break;
-    case opExp:
-      if (CalcOutcome o = Library(XExp(x), result); o.rejected) return o;
-      break;
-    case opTenPower:
-      if (CalcOutcome o = Library(XPow(10, x), result); o.rejected) return o;
-      break;
-    case opRoot:
-      if (CalcOutcome o = Library(XSqrt(x), result); o.rejected) return o;
-      break;
+    case opLog: library = XLog10(x); break;
+    case opLn: library = XLog(x); break;
+    case opExp: library = XExp(x); break;
+    case opTenPower: library = XPow(10, x); break;
+    case opRoot: library = XSqrt(x); break;
     case opSin: result = XSin(ToRadians(x, unit)); break;
     case opCos: result = XCos(ToRadians(x, unit)); break;
     case opTan: result = XTan(ToRadians(x, unit)); break;
@@ -155,6 +151,9 @@ CalcOutcome Engine::Calculate(int op, int unit) {
       return {};  // not an operation: nothing happens
   }
 
+  if (library) {
+    if (CalcOutcome o = Library(*library, result); o.rejected) return o;
+  }
   for (int i = 0; i < operands; ++i) Pop();
   Push(result);
   return {};

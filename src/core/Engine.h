@@ -121,6 +121,9 @@ class Engine {
   // reported) or an infinite value (silently), else the value goes to
   // `result` and the outcome is done.
   static CalcOutcome Library(const struct MathResult& r, Extended& result);
+  // The operations that only move values (Enter, pi, LastX, drop, change
+  // sign, exchange); false for any other.
+  bool MoveValues(int op);
   std::array<Extended, kStackSize> ring_{};
   int16_t stackTop_ = 0;
 };

@@ -314,16 +314,10 @@ std::string ExponentText(int e, int base) {
 
 // ---- the line ---------------------------------------------------------------------
 
-// The line for the exact value v with the given sign. `carried` is set when v
-// is already the rounded value of an earlier pass.
-std::string FormatMagnitude(bool negative, const Magnitude& v, char label, const Format& fmt, bool* carryRepaired,
-                            bool carried) {
-  const int base = fmt.base;
-  const bool isZero = v.num.IsZero();
-
-  // The exponent: the stepped exponent of the leading digit, unless the plain
-  // form fits the line. The width is an estimate from the exponent alone.
-  const int k = isZero ? 0 : LeadExponentOf(v, base);
+// The exponent shown for v: the stepped exponent of the leading digit `k`,
+// unless the plain form fits the line. The width is an estimate from the
+// exponent alone.
+int ShownExponent(bool negative, bool isZero, int k, const Format& fmt) {
   int e = FloorDiv(k, fmt.step) * fmt.step;
   if (e != 0 && !fmt.allExp && k < kPlainLimit && (!fmt.fixed || e >= -fmt.decs)) {
     const int sign = negative && !isZero ? 1 : 0;
@@ -331,16 +325,52 @@ std::string FormatMagnitude(bool negative, const Magnitude& v, char label, const
     const int fraction = fmt.fixed ? fmt.decs + 1 : 0;
     if (kLabelWidth + sign + std::abs(k) + 1 + commas + fraction <= kLineBudget) e = 0;
   }
+  return e;
+}
+
+// The mantissa's integer part from twice the mantissa with kMaxFraction
+// places; the step limit keeps it below 2^63.
+uint64_t WholePart(Natural twiceScaled, int base) {
+  for (int j = 0; j < kMaxFraction; ++j) twiceScaled.Divide(static_cast<uint32_t>(base));
+  twiceScaled.ShiftRight(1);
+  return std::min<uint64_t>(twiceScaled.ToU64Saturated(), std::numeric_limits<int64_t>::max());
+}
+
+// The mantissa to `decimals` places, halves rounded up:
+// floor((floor(2 * m * B^d) + 1) / 2). Its last `decimals` digits are the
+// fraction (returned), what is left above them the rounded integer part.
+std::string RoundedFraction(Natural rounded, int decimals, int base, uint64_t& roundedWhole) {
+  for (int j = decimals; j < kMaxFraction; ++j) rounded.Divide(static_cast<uint32_t>(base));
+  rounded.Add(1);
+  rounded.ShiftRight(1);
+  std::string digits(static_cast<size_t>(decimals), '0');
+  for (int j = decimals - 1; j >= 0; --j) digits[j] = kDigitChars[rounded.Divide(static_cast<uint32_t>(base))];
+  roundedWhole = rounded.ToU64Saturated();
+  return digits;
+}
+
+// The line for the exact value v with the given sign. `carried` is set when v
+// is already the rounded value of an earlier pass.
+//
+// When the fraction rounds up into the integer part, the rounded value (the
+// next multiple of B^e) is shown as a number of its own: its form, exponent
+// and decimals may differ (9.99996 becomes 10.0000, 999999.99999 becomes
+// 1.0000+e6). It is kept exact, not rounded to an extended value: 0.00001 is
+// stored a hair below 10^-5, and the extended value nearest 10^-5 is that
+// same number again, which would lead back here. Held exactly, the rounded
+// value is above the value shown, has no fraction at its own exponent (or a
+// single digit when it is a power of the base) and never carries again.
+std::string FormatMagnitude(bool negative, const Magnitude& v, char label, const Format& fmt, bool* carryRepaired,
+                            bool carried) {
+  const int base = fmt.base;
+  const bool isZero = v.num.IsZero();
+  const int e = ShownExponent(negative, isZero, isZero ? 0 : LeadExponentOf(v, base), fmt);
 
   // Twice the mantissa |v| / B^e, with kMaxFraction places and cut off: the
   // integer part and every rounding to at most kMaxFraction places follow
   // from it exactly.
   const Natural twiceScaled = ScaledFloor(v, base, kMaxFraction - static_cast<int64_t>(e), 1);
-  Natural wholeNat = twiceScaled;
-  for (int j = 0; j < kMaxFraction; ++j) wholeNat.Divide(static_cast<uint32_t>(base));
-  wholeNat.ShiftRight(1);
-  // The step limit keeps the integer part below 2^63.
-  uint64_t whole = std::min<uint64_t>(wholeNat.ToU64Saturated(), std::numeric_limits<int64_t>::max());
+  uint64_t whole = WholePart(twiceScaled, base);
 
   const std::string signPiece = negative && !isZero ? "-" : "";
   const std::string exponentPiece = fmt.allExp || e != 0 ? ExponentText(e, base) : "";
@@ -353,32 +383,15 @@ std::string FormatMagnitude(bool negative, const Magnitude& v, char label, const
     // never more than kMaxFraction. Zero or fewer leaves the point alone.
     const int used = kLabelWidth + static_cast<int>(signPiece.size() + integerPiece.size() + exponentPiece.size()) + 1;
     const int room = kLineBudget - used;
-    int decimals = fmt.fixed ? std::min(fmt.decs, room) : room;
-    decimals = std::min(decimals, kMaxFraction);
+    const int decimals = std::min(fmt.fixed ? std::min(fmt.decs, room) : room, kMaxFraction);
 
     std::string fractionPiece = ".";
     if (decimals >= 0) {
-      // The mantissa to `decimals` places, halves rounded up:
-      // floor((floor(2 * m * B^d) + 1) / 2). Its last `decimals` digits are
-      // the fraction, what is left above them the rounded integer part.
-      Natural rounded = twiceScaled;
-      for (int j = decimals; j < kMaxFraction; ++j) rounded.Divide(static_cast<uint32_t>(base));
-      rounded.Add(1);
-      rounded.ShiftRight(1);
-      std::string digits(static_cast<size_t>(decimals), '0');
-      for (int j = decimals - 1; j >= 0; --j) digits[j] = kDigitChars[rounded.Divide(static_cast<uint32_t>(base))];
-      const uint64_t roundedWhole = rounded.ToU64Saturated();
+      uint64_t roundedWhole = 0;
+      const std::string digits = RoundedFraction(twiceScaled, decimals, base, roundedWhole);
       if (roundedWhole > whole && !repaired) {
-        // The fraction rounded up into the integer part. Show the rounded
-        // value (the next multiple of B^e) as a number of its own: its form,
-        // exponent and decimals may differ (9.99996 becomes 10.0000,
-        // 999999.99999 becomes 1.0000+e6).
-        // The rounded value is kept exact, not rounded to an extended value:
-        // 0.00001 is stored a hair below 10^-5, and the extended value
-        // nearest 10^-5 is that same number again, which would lead back
-        // here. Held exactly, the rounded value is above the value shown,
-        // has no fraction at its own exponent (or a single digit when it is
-        // a power of the base) and never carries again.
+        // The fraction rounded up into the integer part: the rounded value
+        // as a number of its own (see above).
         if (!carried) {
           Magnitude next;
           next.num = Natural(roundedWhole);

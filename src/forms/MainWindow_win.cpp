@@ -185,7 +185,59 @@ void MainWindow::Create() {
   if (settings_.TrayIcon) tray_.Show();
 }
 
+// Every message goes to one of three handlers: the keyboard's and the
+// mouse's, which forward to the application and the face's controls, and
+// the window's own life. What none takes goes to the system.
 LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  LRESULT result = 0;
+  if (KeyMessage(message, wParam) || MouseMessage(message, lParam) || LifeMessage(message, wParam, lParam, result)) {
+    return result;
+  }
+  return Default(message, wParam, lParam);
+}
+
+bool MainWindow::KeyMessage(UINT message, WPARAM wParam) {
+  const bool own = static_cast<ULONG_PTR>(GetMessageExtraInfo()) == kOwnKeyPress;
+  if (message == WM_KEYDOWN || (message == WM_SYSKEYDOWN && wParam == VK_F10)) {  // Alt combinations stay the system's
+    if (own) return true;
+    const bool shift = GetKeyState(VK_SHIFT) < 0;
+    const bool ctrl = GetKeyState(VK_CONTROL) < 0;
+    uint16_t key = static_cast<uint16_t>(wParam);
+    calc_.Guarded([&] {
+      if (!calc_.MenuShortcut(key, shift, ctrl)) calc_.FormKeyDown(key, shift);
+    });
+    return true;
+  }
+  if (message == WM_KEYUP) {
+    if (!own) calc_.FormKeyUp(static_cast<uint16_t>(wParam));
+    return true;
+  }
+  return false;
+}
+
+bool MainWindow::MouseMessage(UINT message, LPARAM lParam) {
+  const int x = static_cast<short>(LOWORD(lParam));
+  const int y = static_cast<short>(HIWORD(lParam));
+  switch (message) {
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP:
+      controls_.Mouse(message, x, y);
+      return message != WM_RBUTTONUP;  // the system turns that into WM_CONTEXTMENU
+    case WM_CAPTURECHANGED:
+      controls_.CaptureLost();
+      return true;
+    case WM_CONTEXTMENU:
+      if (!aboutPicture_.Visible()) PopupMenu(x, y);  // no menu during About
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool MainWindow::LifeMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
   switch (message) {
     case WM_PAINT: {
       {
@@ -193,68 +245,47 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         Paint(paint.dc());
       }
       win::FirstPaintProbe(hwnd_, "nimbrel");
-      return 0;
+      return true;
     }
     case WM_ERASEBKGND:
-      return 1;  // the whole client is painted in one copy
-    case WM_KEYDOWN:
-    case WM_SYSKEYDOWN: {
-      if (static_cast<ULONG_PTR>(GetMessageExtraInfo()) == kOwnKeyPress) return 0;
-      if (message == WM_SYSKEYDOWN && wParam != VK_F10) break;  // Alt combinations stay the system's
-      const bool shift = GetKeyState(VK_SHIFT) < 0;
-      const bool ctrl = GetKeyState(VK_CONTROL) < 0;
-      uint16_t key = static_cast<uint16_t>(wParam);
-      calc_.Guarded([&] {
-        if (!calc_.MenuShortcut(key, shift, ctrl)) calc_.FormKeyDown(key, shift);
-      });
-      return 0;
-    }
-    case WM_KEYUP:
-      if (static_cast<ULONG_PTR>(GetMessageExtraInfo()) == kOwnKeyPress) return 0;
-      calc_.FormKeyUp(static_cast<uint16_t>(wParam));
-      return 0;
-    case WM_LBUTTONDOWN:
-    case WM_RBUTTONDOWN:
-    case WM_MOUSEMOVE:
-    case WM_LBUTTONUP:
-    case WM_RBUTTONUP:
-      controls_.Mouse(message, static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)));
-      if (message == WM_RBUTTONUP) break;  // the system turns it into WM_CONTEXTMENU
-      return 0;
-    case WM_CAPTURECHANGED:
-      controls_.CaptureLost();
-      return 0;
-    case WM_CONTEXTMENU:
-      if (!aboutPicture_.Visible()) PopupMenu(static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)));
-      return 0;
+      result = 1;  // the whole client is painted in one copy
+      return true;
     case WM_COMMAND:
       Command(LOWORD(wParam));
-      return 0;
+      return true;
     case WM_TIMER:
       if (wParam == kAboutTimer) AboutTick();
-      return 0;
+      return true;
     case kTrayMessage:
       TrayNotify(static_cast<UINT>(lParam));
-      return 0;
+      return true;
+    case WM_DPICHANGED:
+      DpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+      return true;
+    default:
+      return EndMessage(message, wParam, result);
+  }
+}
+
+bool MainWindow::EndMessage(UINT message, WPARAM wParam, LRESULT& result) {
+  switch (message) {
     case WM_CLOSE:
       // With the tray icon on, closing hides the calculator in the tray.
       if (settings_.TrayIcon && !exiting_) {
         ShowWindow(hwnd_, SW_HIDE);
-        return 0;
+      } else {
+        DestroyWindow(hwnd_);
       }
-      DestroyWindow(hwnd_);
-      return 0;
+      return true;
     case WM_QUERYENDSESSION:
       exiting_ = true;  // a shutdown ends the program instead of hiding it
-      return TRUE;
+      result = TRUE;
+      return true;
     case WM_ENDSESSION:
       // The session may end the process without any further message, and
       // nobody is left to read a message box: what can be saved is.
       if (wParam) Save(true);
-      return 0;
-    case WM_DPICHANGED:
-      DpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
-      return 0;
+      return true;
     case WM_DESTROY:
       // Settings first, then the tray icon, while the window still exists.
       // A registry failure is shown, and the program still ends.
@@ -265,11 +296,10 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       }
       tray_.Hide();
       PostQuitMessage(0);
-      return 0;
+      return true;
     default:
-      break;
+      return false;
   }
-  return Default(message, wParam, lParam);
 }
 
 // Whatever escaped a handler gets the whole exception handler.

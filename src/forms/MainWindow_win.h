@@ -64,6 +64,11 @@ class MainWindow : public win::Window, public Platform, public OptionsEffects {
 
  private:
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+  // Each true when it took the message (`result` what to return for it).
+  bool KeyMessage(UINT message, WPARAM wParam);
+  bool MouseMessage(UINT message, LPARAM lParam);
+  bool LifeMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+  bool EndMessage(UINT message, WPARAM wParam, LRESULT& result);
   void OnException(const char* what) override;
 
   void AddControls();
