@@ -10,7 +10,7 @@ RUNS=${1:-15}
 ROOT=$PWD
 . scripts/wine-env.sh
 nimbrel_wine_env "$ROOT" 2 >/dev/null
-cmake --build "$WINBUILD" -j2 --target Nimbrel empty-window >/dev/null
+cmake --build "$WINBUILD" -j2 --target Nimbrel nimbrel-startup empty-window >/dev/null
 
 T=$(mktemp -d)
 export DISPLAY=:${NIMBREL_BENCH_DISPLAY:-98}
@@ -25,7 +25,7 @@ export NIMBREL_FIRST_PAINT_REPORT=$NIMBREL_FIRST_PAINT_REPORT_WIN
 
 "$WINE" "$WINBUILD/bench/empty-window.exe" >/dev/null 2>&1 || true   # warm the prefix
 for i in $(seq "$RUNS"); do
-  for prog in "$WINBUILD/Nimbrel.exe" "$WINBUILD/bench/empty-window.exe"; do
+  for prog in "$WINBUILD/bench/nimbrel-startup.exe" "$WINBUILD/bench/empty-window.exe"; do
     start=$(date +%s%N)
     timeout 60 "$WINE" "$prog" >/dev/null 2>&1 || true
     end=$(date +%s%N)
@@ -42,7 +42,7 @@ for line in open(report):
     paint.setdefault(name, []).append(float(ms)); memory.setdefault(name, []).append(int(ws))
 for line in open(wall):
     name, us = line.split()
-    walls.setdefault("nimbrel" if name == "Nimbrel" else "empty", []).append(int(us) / 1000)
+    walls.setdefault("nimbrel" if name == "nimbrel-startup" else "empty", []).append(int(us) / 1000)
 med = lambda xs: statistics.median(xs)
 print(f"start-up under Wine ({arch}), {len(paint.get('nimbrel', []))} runs each")
 print(f"{'':14}{'first paint ms':>16}{'wall ms':>10}{'working set KiB':>18}{'exe KiB':>10}")

@@ -16,7 +16,6 @@
 #include "app/Placement.h"
 #include "win/Art_win.h"
 #include "win/Dpi_win.h"
-#include "win/FirstPaintProbe.h"
 #include "win/Menu_win.h"
 #include "win/Module_win.h"
 
@@ -244,7 +243,7 @@ bool MainWindow::LifeMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT
         win::PaintScope paint(hwnd_);
         Paint(paint.dc());
       }
-      win::FirstPaintProbe(hwnd_, "nimbrel");
+      if (afterPaint) afterPaint(hwnd_);
       return true;
     }
     case WM_ERASEBKGND:

@@ -7,6 +7,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -37,6 +38,10 @@ class MainWindow : public win::Window, public Platform, public OptionsEffects {
   // Creates the window, loads the settings and shows it. Throws
   // RegistryError when a stored value is damaged.
   void Create();
+
+  // Runs after every paint: set only by the start-up benchmark's build of
+  // the program, which measures its first frame; the shipped exe has none.
+  std::function<void(HWND)> afterPaint;
 
   // ---- Platform
   void Beep() override;

@@ -9,6 +9,9 @@
 #include "forms/MainWindow_win.h"
 #include "setup/Uninstall_win.h"
 #include "win/Dpi_win.h"
+#ifdef NIMBREL_FIRST_PAINT_PROBE
+#include "win/FirstPaintProbe.h"  // the start-up benchmark's build only
+#endif
 #include "win/Module_win.h"
 
 namespace {
@@ -47,6 +50,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   }
 
   MainWindow window(instance);
+#ifdef NIMBREL_FIRST_PAINT_PROBE
+  window.afterPaint = [](HWND hwnd) { win::FirstPaintProbe(hwnd, "nimbrel"); };
+#endif
   try {
     window.Create();
   } catch (const std::exception& e) {
