@@ -9,6 +9,7 @@ code they draw for. No portable file includes a Windows header, and no two
 files include each other, directly or through others.
 
 Usage: scripts/check-layers.py [SRC-DIR]   (prints each fault; fails on any)
+       scripts/check-layers.py --self-test (the check finds each kind of fault)
 """
 
 import os
@@ -56,9 +57,53 @@ def is_win32(rel):
     return name.endswith("_win") or folder in ("win", "forms", "INCLUDE")
 
 
+def self_test():
+    """A small tree with one fault of each kind, and a clean one."""
+    import tempfile
+    cases = {
+        "core/A.h": '#include "app/B.h"\n',               # against the direction
+        "app/B.h": "",
+        "display/C.cpp": "#include <windows.h>\n",          # a Windows header in portable code
+        "settings/D.h": '#include "settings/E.h"\n',       # a loop
+        "settings/E.h": '#include "settings/D.h"\n',
+        "app/F.cpp": '#include "win/Gdi.h"\n',             # a Win32 half from portable code
+        "win/Gdi.h": "#include <windows.h>\n",               # fine: Win32
+        "display/G_win.cpp": '#include "display/H.h"\n#include <windows.h>\n',  # fine
+        "display/H.h": '#include "core/I.h"\n',            # fine: downwards
+        "core/I.h": "",
+    }
+    with tempfile.TemporaryDirectory() as root:
+        for rel, text in cases.items():
+            os.makedirs(os.path.join(root, os.path.dirname(rel)), exist_ok=True)
+            with open(os.path.join(root, rel), "w") as f:
+                f.write(text)
+        faults = check(root)
+    wanted = ["core/A.h: core may not include app/B.h", "display/C.cpp: a portable file includes <windows.h>",
+              "include loop: settings/D.h -> settings/E.h -> settings/D.h",
+              "app/F.cpp: a portable file includes the Win32 half win/Gdi.h"]
+    missing = [w for w in wanted if not any(f.startswith(w) for f in faults)]
+    extra = [f for f in faults if not any(f.startswith(w) for w in wanted)]
+    for m in missing:
+        print("self-test: not found:", m)
+    for e in extra:
+        print("self-test: found wrongly:", e)
+    print(f"layers self-test: {len(wanted) - len(missing)} of {len(wanted)} faults found, {len(extra)} wrong")
+    return 1 if missing or extra else 0
+
+
 def main():
+    if len(sys.argv) > 1 and sys.argv[1] == "--self-test":
+        return self_test()
     src = sys.argv[1] if len(sys.argv) > 1 else os.path.join(os.path.dirname(__file__), "..", "src")
-    src = os.path.normpath(src)
+    faults = check(os.path.normpath(src))
+    for f in faults:
+        print(f)
+    print(f"layers: {len(faults)} faults")
+    return 1 if faults else 0
+
+
+def check(src):
+    """The faults in the tree below `src`, as lines of text."""
     files = {}
     for root, _, names in os.walk(src):
         for n in names:
@@ -105,10 +150,7 @@ def main():
     for node in sorted(graph):
         if node not in state:
             visit(node)
-    for f in faults:
-        print(f)
-    print(f"layers: {len(files)} files, {len(faults)} faults")
-    return 1 if faults else 0
+    return faults
 
 
 if __name__ == "__main__":

@@ -17,6 +17,10 @@ build() {
 
 # Each stage's heading says how long the whole run has taken so far.
 stage() { echo "== $* (at ${SECONDS}s)"; }
+stage "the layers' include direction, no Windows header in portable code, function lengths"
+python3 scripts/check-layers.py --self-test && python3 scripts/check-layers.py
+scripts/check-functions.sh
+
 stage "native build"
 quiet cmake -S . -B build/native -DCMAKE_BUILD_TYPE=RelWithDebInfo
 build build/native
