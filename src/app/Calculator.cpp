@@ -57,10 +57,53 @@ void Calculator::OnTopClick() {
 }
 
 void Calculator::ChooseSize(Platform::WindowSize size) {
+  platform_.PlayWave();
+  // A size chosen during About (the size cycle is a key, and keys still
+  // work then) ends it: the face comes back, not the About picture.
+  if (aboutShown_) {
+    aboutShown_ = false;
+    aboutTicks_ = 0;
+    platform_.HideAbout();
+  }
   window.Small = size == Platform::WindowSize::Small;
   window.Medium = size == Platform::WindowSize::Medium;
   window.Large = size == Platform::WindowSize::Large;
   platform_.ApplySize(size);
+}
+
+void Calculator::AboutClick() {
+  aboutShown_ = true;
+  platform_.ShowAbout();
+}
+
+bool Calculator::AboutTimerTimer() {
+  const bool goesOn = aboutTicks_++ != 2;
+  platform_.PlayWave();
+  platform_.ShowAboutLines(AboutLines());
+  return goesOn;
+}
+
+void Calculator::Image1Click() {
+  if (!aboutShown_) return;
+  aboutShown_ = false;
+  platform_.HideAbout();
+  // In this order, as the check marks say (only one is set).
+  if (window.Small) ChooseSize(Platform::WindowSize::Small);
+  if (window.Medium) ChooseSize(Platform::WindowSize::Medium);
+  if (window.Large) ChooseSize(Platform::WindowSize::Large);
+  aboutTicks_ = 0;
+}
+
+std::string Calculator::TrayTip() const { return "Nimbrel [" + display.FormatNumber(engine.X(), 'X') + "]"; }
+
+OptionsDraft Calculator::OptionsDraftNow() const { return DraftFrom(display.options, window); }
+
+void Calculator::ApplyOptionsDraft(const OptionsDraft& draft, OptionsEffects& effects) {
+  try {
+    ApplyOptions(draft, display.options, display.entry, window, effects);
+  } catch (const ConversionError& e) {
+    AppExceptions(e.what());
+  }
 }
 
 Platform::WindowSize Calculator::CheckedSize() const {
@@ -181,7 +224,7 @@ bool Calculator::WindowKeys(uint16_t key, bool on, KeyAction& action) {
     platform_.OpenHelp("Contents");
     face.ReleaseNamed("Zero");
   } else if (key == vk::Return) {
-    platform_.ShowAbout();
+    AboutClick();
   } else if (key == vk::Add) {
     OptionsClick();
     action.release = true;

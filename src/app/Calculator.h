@@ -17,6 +17,7 @@
 #include "core/Engine.h"
 #include "app/Caption.h"
 #include "app/FaceKeys.h"
+#include "app/OptionsDialog.h"
 #include "app/Platform.h"
 #include "display/StackWindow.h"
 #include "settings/Registry.h"
@@ -44,6 +45,28 @@ class Calculator {
   void ChooseSize(Platform::WindowSize size);
   // The size whose item is checked.
   Platform::WindowSize CheckedSize() const;
+
+  // ---- the About screen, from AboutClick until a click on it.
+  // AboutClick: the menu item and shift + Enter. The tick counter is not
+  // reset: started again when complete, About goes on sounding every
+  // second and shows no new line until it is clicked.
+  void AboutClick();
+  // One second of About: the next of its three lines, with the sound. False
+  // when the timer is to stop (the third line came).
+  bool AboutTimerTimer();
+  // Image1Click: a click on the About picture or one of its lines ends About
+  // and brings the checked size back.
+  void Image1Click();
+  bool AboutShown() const { return aboutShown_; }
+  int AboutLines() const { return aboutTicks_ < 3 ? aboutTicks_ : 3; }
+
+  // The tray icon's tip: "Nimbrel [X: 5.0000]".
+  std::string TrayTip() const;
+  // The options dialog's draft from the current settings, and OK's steps for
+  // the draft it returned (a conversion error goes to AppExceptions; the
+  // steps before the bad field stay applied).
+  OptionsDraft OptionsDraftNow() const;
+  void ApplyOptionsDraft(const OptionsDraft& draft, OptionsEffects& effects);
 
   // The main window's key-down handler (after the menu shortcuts had their
   // turn): draws the face key of the raw code pressed, turns four
@@ -125,6 +148,8 @@ class Calculator {
   bool RecallSlots(uint16_t key);
 
   Platform& platform_;
+  bool aboutShown_ = false;
+  int aboutTicks_ = 0;  // seconds of About so far; lines 1..3 show at 0..2
 };
 
 }  // namespace nimbrel

@@ -15,6 +15,9 @@ class NullPlatform : public Platform {
   void PaintStack() override {}
   void OpenHelp(const std::string&) override {}
   void ShowAbout() override {}
+  void ShowAboutLines(int) override {}
+  void HideAbout() override {}
+  void PlayWave() override {}
   void ShowOptions() override {}
   void OnTopChanged(bool) override {}
   void SetTopmost(bool) override {}

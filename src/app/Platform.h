@@ -43,8 +43,16 @@ class Platform {
   virtual void PaintStack() = 0;
   // Open the help at the given topic ("Contents").
   virtual void OpenHelp(const std::string& topic) = 0;
-  // Show the About screen (it ends on a click, not before this returns).
+  // Lay the window out as the About screen and start its one-second timer
+  // (which calls Calculator::AboutTimerTimer); About ends on a click.
   virtual void ShowAbout() = 0;
+  // Show the first `count` (0 to 3) of About's lines, each over its shadow.
+  virtual void ShowAboutLines(int count) = 0;
+  // About is over: its picture, lines and timer go, the face and the display
+  // come back (the size is laid out after this).
+  virtual void HideAbout() = 0;
+  // The sound "Sound", played without waiting; a missing file is silent.
+  virtual void PlayWave() = 0;
   // Run the options dialog modally; returns when it has closed.
   virtual void ShowOptions() = 0;
   // On Top was turned on or off (its check mark is the application's): the
@@ -53,8 +61,8 @@ class Platform {
   // Put the main window into (true) or out of (false) the topmost band for
   // a while (around a modal window), without moving or sizing it.
   virtual void SetTopmost(bool topmost) = 0;
-  // A size was chosen (its check mark is the application's): play the sound
-  // and lay the window out at that size.
+  // A size was chosen (its check mark is the application's): lay the window
+  // out at that size.
   virtual void ApplySize(WindowSize size) = 0;
   // Run the memory window modally in the given mode; returns when it closed.
   virtual void ShowMemoryWindow(MemoryMode mode) = 0;

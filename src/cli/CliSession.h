@@ -41,6 +41,9 @@ class CliSession : public Platform {
   void PaintStack() override {}
   void OpenHelp(const std::string& topic) override;
   void ShowAbout() override;
+  void ShowAboutLines(int) override {}
+  void HideAbout() override {}
+  void PlayWave() override {}
   void ShowOptions() override;
   void OnTopChanged(bool on) override;
   void SetTopmost(bool) override {}

@@ -229,7 +229,7 @@ bool MainWindow::MouseMessage(UINT message, LPARAM lParam) {
       controls_.CaptureLost();
       return true;
     case WM_CONTEXTMENU:
-      if (!aboutPicture_.Visible()) PopupMenu(x, y);  // no menu during About
+      if (!calc_.AboutShown()) PopupMenu(x, y);  // no menu during About
       return true;
     default:
       return false;
@@ -253,7 +253,7 @@ bool MainWindow::LifeMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT
       Command(LOWORD(wParam));
       return true;
     case WM_TIMER:
-      if (wParam == kAboutTimer) AboutTick();
+      if (wParam == kAboutTimer && !calc_.AboutTimerTimer()) KillTimer(hwnd_, kAboutTimer);
       return true;
     case kTrayMessage:
       TrayNotify(static_cast<UINT>(lParam));
@@ -312,7 +312,7 @@ void MainWindow::AddControls() {
   // them where they go at the window's scale.
   controls_.Add(facePicture_, {});
   aboutPicture_.SetVisible(false);
-  aboutPicture_.onClick = [this] { EndAbout(); };
+  aboutPicture_.onClick = [this] { calc_.Image1Click(); };
   controls_.Add(aboutPicture_, {});
   controls_.Add(bevel1_, {});
   controls_.Add(bevel2_, {});
@@ -320,7 +320,7 @@ void MainWindow::AddControls() {
   controls_.Add(*display_, {});
   for (auto& label : aboutLabels_) {
     label->SetVisible(false);
-    label->onClick = [this] { EndAbout(); };
+    label->onClick = [this] { calc_.Image1Click(); };
     controls_.Add(*label, {});
   }
 }
@@ -344,7 +344,7 @@ void MainWindow::Rescale(int dpi) {
   LoadPictures();
   LoadIcons();
   PlaceControls();
-  if (aboutPicture_.Visible()) {
+  if (calc_.AboutShown()) {
     LayOutAbout();
   } else {
     LayOut(calc_.CheckedSize());
@@ -427,14 +427,8 @@ void MainWindow::Paint(HDC dc) {
 
 // ---- sizes
 
-// The application has checked the size's item.
-void MainWindow::ApplySize(WindowSize size) {
-  PlaySoundFile();
-  // A size chosen during About (the size cycle is a key, and keys still
-  // work then) ends it: the face comes back, not the About picture.
-  if (aboutPicture_.Visible()) StopAbout();
-  LayOut(size);
-}
+// The application has checked the size's item (and ended About, if it was up).
+void MainWindow::ApplySize(WindowSize size) { LayOut(size); }
 
 void MainWindow::LayOut(WindowSize size) {
   const Scale& s = scale_;
@@ -497,13 +491,8 @@ void MainWindow::OpenHelp(const std::string& topic) {
 // the repaint around it.
 void MainWindow::ShowOptions() {
   const std::optional<OptionsDraft> draft =
-      RunOptionsDialog(instance_, hwnd_, DraftFrom(calc_.display.options, settings_), scale_);
-  if (!draft) return;
-  try {
-    ApplyOptions(*draft, calc_.display.options, calc_.display.entry, settings_, *this);
-  } catch (const ConversionError& e) {
-    calc_.AppExceptions(e.what());  // the steps before the bad field stay applied
-  }
+      RunOptionsDialog(instance_, hwnd_, calc_.OptionsDraftNow(), scale_);
+  if (draft) calc_.ApplyOptionsDraft(*draft, *this);
 }
 
 void MainWindow::CreateStartupLink() { CreateLink(win::ModulePath(), kLinkFileName, kStartupFolder); }
@@ -567,7 +556,7 @@ std::string MainWindow::GetClipboardText() {
 
 // ---- sound, menus, About, tray, the end
 
-void MainWindow::PlaySoundFile() {
+void MainWindow::PlayWave() {
   // A missing file stays silent.
   const std::string wave = ProgramFolder(win::ModulePath()) + "\\Sound.wav";
   sndPlaySoundA(wave.c_str(), SND_ASYNC | SND_NODEFAULT);
@@ -598,7 +587,7 @@ void MainWindow::Command(int id) {
       case kPaste: calc_.PasteClick(); break;
       case kOptions: calc_.OptionsClick(); break;
       case kHelp: OpenHelp("Contents"); break;
-      case kAbout: ShowAbout(); break;
+      case kAbout: calc_.AboutClick(); break;
       case kRestore: Restore(); break;
       case kExit:
         exiting_ = true;
@@ -627,48 +616,28 @@ void MainWindow::LayOutAbout() {
   facePicture_.SetVisible(false);
   display_->SetVisible(false);
   aboutPicture_.SetVisible(true);
-  ShowAboutLines();
+  ShowAboutLines(calc_.AboutLines());
 }
 
-void MainWindow::AboutTick() {
-  // The lines appear one, two and three seconds in, each with the sound.
-  // Started again when complete, the counter is past 2: the sound goes on
-  // every second until the picture is clicked.
-  if (aboutTicks_++ == 2) KillTimer(hwnd_, kAboutTimer);
-  PlaySoundFile();
-  ShowAboutLines();
-}
-
-void MainWindow::ShowAboutLines() {
-  for (size_t i = 0; i < aboutLabels_.size(); ++i) {
-    aboutLabels_[i]->SetVisible(static_cast<int>(i / 2) < aboutTicks_);
-  }
+void MainWindow::ShowAboutLines(int count) {
+  for (size_t i = 0; i < aboutLabels_.size(); ++i) aboutLabels_[i]->SetVisible(static_cast<int>(i / 2) < count);
   InvalidateRect(hwnd_, nullptr, FALSE);  // a line's text may reach past its label's box
 }
 
-void MainWindow::StopAbout() {
+void MainWindow::HideAbout() {
   KillTimer(hwnd_, kAboutTimer);
   aboutPicture_.SetVisible(false);
   for (auto& label : aboutLabels_) label->SetVisible(false);
   facePicture_.SetVisible(true);
   display_->SetVisible(true);
-  aboutTicks_ = 0;
   InvalidateRect(hwnd_, nullptr, FALSE);
-}
-
-void MainWindow::EndAbout() {
-  if (!aboutPicture_.Visible()) return;
-  StopAbout();
-  if (settings_.Small) calc_.ChooseSize(WindowSize::Small);
-  if (settings_.Medium) calc_.ChooseSize(WindowSize::Medium);
-  if (settings_.Large) calc_.ChooseSize(WindowSize::Large);
 }
 
 void MainWindow::TrayNotify(UINT mouseMessage) {
   switch (mouseMessage) {
     case WM_MOUSEMOVE: {
       // The tip shows X whenever the pointer rests on the icon.
-      tray_.SetTip("Nimbrel [" + calc_.display.FormatNumber(calc_.engine.X(), 'X') + "]");
+      tray_.SetTip(calc_.TrayTip());
       break;
     }
     case WM_LBUTTONDBLCLK:

@@ -51,6 +51,9 @@ class MainWindow : public win::Window, public Platform, public OptionsEffects {
   void PaintStack() override;
   void OpenHelp(const std::string& topic) override;
   void ShowAbout() override;
+  void ShowAboutLines(int count) override;
+  void HideAbout() override;
+  void PlayWave() override;
   void ShowOptions() override;
   void OnTopChanged(bool onTop) override { SetTopmost(onTop); }
   void SetTopmost(bool topmost) override;
@@ -87,15 +90,10 @@ class MainWindow : public win::Window, public Platform, public OptionsEffects {
   void LayOutAbout();
   void DpiChanged(int dpi, const RECT& suggested);
   void Paint(HDC dc);
-  void PlaySoundFile();
   void PopupMenu(int x, int y);
   void Command(int id);
-  void AboutTick();
-  void EndAbout();
-  // About's pictures, lines and timer gone, the face and display back.
-  void StopAbout();
+
   void SetClientSizeAtScale(int width, int height);
-  void ShowAboutLines();
   void TrayNotify(UINT mouseMessage);
   void Restore();
   // Where the window sits when not minimised, in screen coordinates.
@@ -122,7 +120,6 @@ class MainWindow : public win::Window, public Platform, public OptionsEffects {
   std::unique_ptr<StackWindowControl> display_;
   std::vector<std::unique_ptr<win::Label>> aboutLabels_;  // each line's shadow, then the line
 
-  int aboutTicks_ = 0;  // seconds of About so far; lines 1..3 show at 0..2 (About is up while aboutPicture_ shows)
   bool exiting_ = false;     // the next close request ends the program
   bool saved_ = false;       // the settings are written once, at the end
   win::TrayIcon tray_;

@@ -409,3 +409,60 @@ TEST(Face, EachKeyboardCodeThatDrawsAKeyLightsThatKeyOnly) {
 
 }  // namespace
 }  // namespace nimbrel
+
+namespace nimbrel {
+namespace {
+
+TEST(About, LinesComeOneASecondWithTheSoundAndAClickBringsTheSizeBack) {
+  FakePlatform p;
+  Calculator c(p);
+  c.ChooseSize(Platform::WindowSize::Small);
+  p.Take();
+  uint16_t key = vk::F12;
+  c.DispatchKey(key);  // the shift, then Enter: About
+  key = vk::Return;
+  c.DispatchKey(key);
+  EXPECT_EQ(p.Take(), (Lines{"about"}));
+  EXPECT_TRUE(c.AboutShown());
+  const int soundsBefore = p.sounds;
+  EXPECT_TRUE(c.AboutTimerTimer());
+  EXPECT_TRUE(c.AboutTimerTimer());
+  EXPECT_FALSE(c.AboutTimerTimer()) << "the third line stops the timer";
+  EXPECT_EQ(p.Take(), (Lines{"about lines 1", "about lines 2", "about lines 3"}));
+  EXPECT_EQ(p.sounds - soundsBefore, 3);
+  c.Image1Click();
+  EXPECT_EQ(p.Take(), (Lines{"about ends", "size Small"})) << "back to the checked size, with its sound";
+  EXPECT_FALSE(c.AboutShown());
+  EXPECT_EQ(c.AboutLines(), 0);
+  c.Image1Click();
+  EXPECT_TRUE(p.Take().empty()) << "a click with About gone does nothing";
+}
+
+TEST(About, StartedAgainWhenCompleteItSoundsEverySecondWithNoNewLine) {
+  FakePlatform p;
+  Calculator c(p);
+  c.AboutClick();
+  for (int i = 0; i < 3; ++i) c.AboutTimerTimer();
+  c.AboutClick();  // the counter is not reset
+  p.Take();
+  for (int i = 0; i < 4; ++i) EXPECT_TRUE(c.AboutTimerTimer()) << "the timer never stops now";
+  EXPECT_EQ(p.Take(), (Lines(4, "about lines 3")));
+}
+
+TEST(About, TheSizeCycleDuringAboutEndsIt) {
+  FakePlatform p;
+  Calculator c(p);
+  c.AboutClick();
+  c.AboutTimerTimer();
+  p.Take();
+  uint16_t key = vk::F12;
+  c.DispatchKey(key);
+  key = vk::Subtract;
+  c.DispatchKey(key);  // Large to Medium
+  EXPECT_EQ(p.Take(), (Lines{"about ends", "size Medium"}));
+  EXPECT_FALSE(c.AboutShown());
+  EXPECT_EQ(c.AboutLines(), 0);
+}
+
+}  // namespace
+}  // namespace nimbrel

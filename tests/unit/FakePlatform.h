@@ -21,6 +21,9 @@ class FakePlatform : public Platform {
   void PaintStack() override { ++paints; }
   void OpenHelp(const std::string& topic) override { events.push_back("help " + topic); }
   void ShowAbout() override { events.push_back("about"); }
+  void ShowAboutLines(int count) override { events.push_back("about lines " + std::to_string(count)); }
+  void HideAbout() override { events.push_back("about ends"); }
+  void PlayWave() override { ++sounds; }  // counted, not listed: every size plays it
   void ShowOptions() override { events.push_back("options"); }
   void OnTopChanged(bool on) override {
     onTop = on;
@@ -56,6 +59,7 @@ class FakePlatform : public Platform {
 
   std::vector<std::string> events;
   int paints = 0;
+  int sounds = 0;
   bool onTop = false;
   WindowSize size = WindowSize::Large;
   bool numLock = true;
