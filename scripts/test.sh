@@ -38,10 +38,8 @@ stage "the Windows build Wine runs here, and its prefix"
 . scripts/wine-env.sh
 nimbrel_wine_env "$ROOT" "$JOBS"
 # The Windows tests make real windows: they get a virtual display of their own.
-export DISPLAY=:${NIMBREL_TEST_DISPLAY:-94}
-Xvfb "$DISPLAY" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-XVFB=$!
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+. scripts/xvfb.sh
+start_xvfb "${NIMBREL_TEST_DISPLAY:-94}"
 # Our own server, so that ctest doesn't wait on one that a test started.
 wineserver -p60 2>/dev/null || true   # (already running is fine)
 # Wine's own background processes start with the session's first program and

@@ -7,14 +7,14 @@ set -u
 EXE=$(readlink -f "$1") READY=$2 WINE=$3 OUT=$4
 mkdir -p "$OUT"
 T=$(mktemp -d)
-DISPLAY_NUMBER=${NIMBREL_E2E_DISPLAY:-93}
-export DISPLAY=:$DISPLAY_NUMBER WINEPREFIX=$T/pfx HOME=$T/home WINEDEBUG=-all
+export WINEPREFIX=$T/pfx HOME=$T/home WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 mkdir -p "$HOME"
 cp -a "$READY" "$WINEPREFIX"
 
-Xvfb "$DISPLAY" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-XVFB=$!
+# A display of our own, from the one asked for on.
+. "$(dirname "$0")/../../scripts/xvfb.sh"
+start_xvfb "${NIMBREL_E2E_DISPLAY:-93}" || exit 1
 APP=
 cleanup() {
   [ -n "$APP" ] && kill "$APP" 2>/dev/null
@@ -23,7 +23,6 @@ cleanup() {
   rm -rf "$T"
 }
 trap cleanup EXIT
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 wineserver -p60
 
 passed=0 failed=0

@@ -39,7 +39,6 @@ trap e2e_cleanup EXIT
 
 e2e_begin() {  # NAME DISPLAY-NUMBER
   SCRIPT_NAME=$1
-  export DISPLAY=:$2
   [ -f "$EXE" ] || { echo "no program at $EXE" >&2; exit 1; }
   [ -f "$PROBE_EXE" ] || { echo "no probe at $PROBE_EXE (the e2e_probe target)" >&2; exit 1; }
   if [ ! -x "$FACETABLE" ]; then  # the native target, built here when it is missing
@@ -50,11 +49,9 @@ e2e_begin() {  # NAME DISPLAY-NUMBER
 import json, sys
 for k in json.load(sys.stdin)["keys"]:
     print(k["name"], k["left"], k["top"], k["width"], k["height"])' > "$T/keys" || exit 1
-  Xvfb "$DISPLAY" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-  XVFB=$!
-  for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && return; sleep 0.1; done
-  echo "Xvfb did not start on $DISPLAY" >&2
-  exit 1
+  # A display of our own, from the one asked for on.
+  . "$E2E_ROOT/scripts/xvfb.sh"
+  start_xvfb "$2" || exit 1
 }
 
 # s DPI N: a design length at that DPI, by the rule of src/core/Scale.h.
