@@ -45,7 +45,7 @@ constexpr ControlSpec kControls[] = {
     {Kind::Check, Ocommas, "Commas", 248 + 8, 256 + 32, 81, 17},
     {Kind::Check, Otrail, "Trailing Zeroes", 248 + 8, 256 + 56, 97, 17},
     {Kind::Check, Oallexp, "Always Show Exponent", 248 + 8, 256 + 80, 129, 17},
-    {Kind::Label, Label1, "Nearest Base", 248 + 9, 256 + 104 + 3, 64, 17},
+    {Kind::Label, Label1, "Nearest Base", 248 + 9, 256 + 104 + 3, 70, 17},  // 64 wide would cut "Base" at 150 %
     {Kind::Edit, ObsZ, "", 248 + 80, 256 + 104, 57, 21},
     {Kind::DefaultButton, OK, "OK", 264, 8, 129, 25},
     {Kind::Button, Cancel, "Cancel", 264, 40, 129, 25},
@@ -130,7 +130,8 @@ class OptionsForm : public win::Window {
                 c.id, WS_EX_CLIENTEDGE);
         break;
       case Kind::Label:
-        Control("STATIC", c.caption, child | WS_GROUP, c.left, c.top, c.width, c.height, c.id, 0);
+        // One line, never wrapped: at some scales the substituted font runs a little wider.
+        Control("STATIC", c.caption, child | WS_GROUP | SS_LEFTNOWORDWRAP, c.left, c.top, c.width, c.height, c.id, 0);
         break;
       case Kind::Button:
       case Kind::DefaultButton:
