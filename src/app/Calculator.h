@@ -17,6 +17,7 @@
 #include "core/Engine.h"
 #include "app/Caption.h"
 #include "app/FaceKeys.h"
+#include "app/MemoryWindow.h"
 #include "app/OptionsDialog.h"
 #include "app/Platform.h"
 #include "display/StackWindow.h"
@@ -60,6 +61,8 @@ class Calculator {
   bool AboutShown() const { return aboutShown_; }
   int AboutLines() const { return aboutTicks_ < 3 ? aboutTicks_ : 3; }
 
+  // The memory window's logic, over this calculator's slots and entry line.
+  MemoryWindow MemoryWindowFor(Platform::MemoryMode mode) { return MemoryWindow(mode, engine, display.entry); }
   // The tray icon's tip: "Nimbrel [X: 5.0000]".
   std::string TrayTip() const;
   // The options dialog's draft from the current settings, and OK's steps for

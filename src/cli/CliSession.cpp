@@ -54,7 +54,7 @@ void CliSession::ApplySize(WindowSize s) {
 }
 void CliSession::ShowMemoryWindow(MemoryMode mode) {
   events_.push_back(mode == MemoryMode::Store ? "memory STORE" : "memory RECALL");
-  memory_ = std::make_unique<MemoryWindow>(mode, calc.engine, calc.display.entry);
+  memory_ = std::make_unique<MemoryWindow>(calc.MemoryWindowFor(mode));
 }
 bool CliSession::KeyToggled(uint16_t key) { return key == vk::NumLock ? numLock : key == vk::Scroll ? scrollLock : false; }
 void CliSession::SendKeyPress(uint16_t key, uint8_t) {

@@ -506,7 +506,7 @@ void MainWindow::ShowTrayIcon(bool shown) {
 }
 
 void MainWindow::ShowMemoryWindow(MemoryMode mode) {
-  MemoryWindow logic(mode, calc_.engine, calc_.display.entry);
+  MemoryWindow logic = calc_.MemoryWindowFor(mode);
   MemoryForm form(instance_, logic, calc_.display, scale_);
   form.RunModal(hwnd_);
 }
