@@ -152,17 +152,21 @@ void MainWindow::Create() {
   CreateWindowOf(instance_, {kWindowClass, LoadIconA(instance_, "IDI_NIMBREL")}, 0, kStyle, kCaption, 0, 0,
                  kDesignWidth, kDesignWidth);  // sized by the layout below
   AddControls();
+  Mark("window");
   Rescale(win::DpiOf(hwnd_));
 
   Win32Registry registry;
   WriteUninstallEntry(registry, win::ModulePath(), InstalledSizeKb());
+  Mark("uninstall-entry");
   calc_.Load(registry);
+  Mark("load-settings");
 
   // The stored place's monitor decides the scale, and the scale the size.
   const POINT stored{settings_.Left, settings_.Top};
   if (win::DpiAt(stored) != scale_.dpi()) Rescale(win::DpiAt(stored));
   if (settings_.OnTop) SetTopmost(true);
   calc_.ChooseSize(calc_.CheckedSize());
+  Mark("size-and-sound");
   // Where it was, unless its title bar would be out of reach there.
   RECT outer{};
   GetWindowRect(hwnd_, &outer);
@@ -175,6 +179,7 @@ void MainWindow::Create() {
   SetWindowPos(hwnd_, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   // Where moving to another monitor brings no WM_DPICHANGED, ask.
   if (win::DpiOf(hwnd_) != scale_.dpi()) Rescale(win::DpiOf(hwnd_));
+  Mark("place");
   if (!settings_.Hidden) {
     ShowWindow(hwnd_, SW_SHOW);
     UpdateWindow(hwnd_);
@@ -341,26 +346,31 @@ void MainWindow::Rescale(int dpi) {
     aboutLabels_[i]->SetFont((kAboutLines[i / 2].title ? aboutTitleFont_ : aboutTextFont_).get());
   }
   display_->SetScale(s, displayFont_.get());
+  Mark("fonts");
   LoadPictures();
   LoadIcons();
+  Mark("icons");
   PlaceControls();
   if (aboutPicture_.Visible()) {
     LayOutAbout();
   } else {
     LayOut(calc_.CheckedSize());
   }
+  Mark("layout");
 }
 
 void MainWindow::LoadPictures() {
   const Scale& s = scale_;
   face_.Reset(win::LoadArt(instance_, "FACE", 1, s(321), s(233)));
   facePicture_.SetBitmap(face_.get());
+  Mark("picture-face");
   about_.Reset();  // drawn when About first shows at this scale
   aboutPicture_.SetBitmap(nullptr);
   for (int i = 0; i < kFaceKeyCount; ++i) {
     const FaceKey& k = kFaceKeys[i];
     keys_[i]->SetStrip(win::LoadArt(instance_, KeyResource(k.name), k.frames, s(k.width), s(k.height)), s.Line());
   }
+  Mark("picture-keys");
 }
 
 void MainWindow::LoadIcons() {
