@@ -18,6 +18,7 @@
 #include "win/Dpi_win.h"
 #include "win/Menu_win.h"
 #include "win/Module_win.h"
+#include "win/SystemFunction_win.h"
 
 namespace nimbrel {
 
@@ -52,6 +53,8 @@ constexpr ULONG_PTR kOwnKeyPress = 0x4E696D62;
 
 // The tray icon's callback message.
 constexpr UINT kTrayMessage = WM_APP + 100;
+// The start's sound, posted so that it plays after the first frame.
+constexpr UINT kStartSound = WM_APP + 101;
 constexpr UINT_PTR kAboutTimer = 1;
 
 // The popup menus' commands.
@@ -165,7 +168,9 @@ void MainWindow::Create() {
   const POINT stored{settings_.Left, settings_.Top};
   if (win::DpiAt(stored) != scale_.dpi()) Rescale(win::DpiAt(stored));
   if (settings_.OnTop) SetTopmost(true);
+  starting_ = true;
   calc_.ChooseSize(calc_.CheckedSize());
+  starting_ = false;
   Mark("size-and-sound");
   // Where it was, unless its title bar would be out of reach there.
   RECT outer{};
@@ -262,6 +267,9 @@ bool MainWindow::LifeMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT
       return true;
     case kTrayMessage:
       TrayNotify(static_cast<UINT>(lParam));
+      return true;
+    case kStartSound:
+      PlaySoundFile();
       return true;
     case WM_DPICHANGED:
       DpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
@@ -500,7 +508,8 @@ void MainWindow::OpenHelp(const std::string& topic) {
   // topic's anchor (a file URL keeps the "#Contents" part).
   std::string url = "file:///" + ProgramFolder(win::ModulePath()) + "/Nimbrel.htm#" + topic;
   std::replace(url.begin(), url.end(), '\\', '/');
-  ShellExecuteA(hwnd_, "open", url.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+  static const auto execute = win::SystemFunction<decltype(&::ShellExecuteA)>("shell32.dll", "ShellExecuteA");
+  if (execute) execute(hwnd_, "open", url.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 // The dialog itself; Calculator::OptionsClick handles the topmost band and
@@ -578,9 +587,15 @@ std::string MainWindow::GetClipboardText() {
 // ---- sound, menus, About, tray, the end
 
 void MainWindow::PlaySoundFile() {
+  // The start's sound waits for the first frame, and winmm with it.
+  if (starting_) {
+    PostMessageA(hwnd_, kStartSound, 0, 0);
+    return;
+  }
+  static const auto play = win::SystemFunction<decltype(&::sndPlaySoundA)>("winmm.dll", "sndPlaySoundA");
   // A missing file stays silent.
   const std::string wave = ProgramFolder(win::ModulePath()) + "\\Sound.wav";
-  sndPlaySoundA(wave.c_str(), SND_ASYNC | SND_NODEFAULT);
+  if (play) play(wave.c_str(), SND_ASYNC | SND_NODEFAULT);
 }
 
 void MainWindow::PopupMenu(int x, int y) {

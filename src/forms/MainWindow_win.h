@@ -131,6 +131,7 @@ class MainWindow : public win::Window, public Platform, public OptionsEffects {
   int aboutTicks_ = 0;  // seconds of About so far; lines 1..3 show at 0..2 (About is up while aboutPicture_ shows)
   bool exiting_ = false;     // the next close request ends the program
   bool saved_ = false;       // the settings are written once, at the end
+  bool starting_ = false;    // Create is choosing the first size
   win::TrayIcon tray_;
 };
 
