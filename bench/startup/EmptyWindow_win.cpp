@@ -28,6 +28,7 @@ LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  nimbrel::win::Mark("entry");
   WNDCLASSA wc{};
   wc.lpfnWndProc = Proc;
   wc.hInstance = instance;
@@ -38,6 +39,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   AdjustWindowRect(&r, WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, FALSE);
   HWND hwnd = CreateWindowExA(0, wc.lpszClassName, "Empty", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
                               0, 0, r.right - r.left, r.bottom - r.top, nullptr, nullptr, instance, nullptr);
+  nimbrel::win::Mark("window");
   ShowWindow(hwnd, SW_SHOW);
   UpdateWindow(hwnd);
   MSG msg;

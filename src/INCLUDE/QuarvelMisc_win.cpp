@@ -6,9 +6,22 @@
 
 #include <cstdio>
 
+#include "win/SystemFunction_win.h"
+
 namespace nimbrel {
 
 namespace {
+
+// COM and the shell's folders, loaded with the first link made or deleted
+// rather than with the program.
+template <class F>
+F Ole32(const char* name) {
+  return win::SystemFunction<F>("ole32.dll", name);
+}
+template <class F>
+F Shell32(const char* name) {
+  return win::SystemFunction<F>("shell32.dll", name);
+}
 
 constexpr const char* kSourceFile = "src\\INCLUDE\\QuarvelMisc_win.cpp";
 
@@ -20,15 +33,19 @@ DWORD ErrorCodeOf(HRESULT result) {
 // COM for the calling thread, for as long as this lives.
 class ComScope {
  public:
-  ComScope() : ok_(SUCCEEDED(CoInitialize(nullptr))) {}
+  ComScope() {
+    static const auto initialize = Ole32<decltype(&::CoInitialize)>("CoInitialize");
+    ok_ = initialize && SUCCEEDED(initialize(nullptr));
+  }
   ~ComScope() {
-    if (ok_) CoUninitialize();
+    static const auto uninitialize = Ole32<decltype(&::CoUninitialize)>("CoUninitialize");
+    if (ok_ && uninitialize) uninitialize();
   }
   ComScope(const ComScope&) = delete;
   ComScope& operator=(const ComScope&) = delete;
 
  private:
-  bool ok_;
+  bool ok_ = false;
 };
 
 template <class I>
@@ -50,11 +67,14 @@ class ComPtr {
 }  // namespace
 
 std::string SpecialFolderPath(int folderId) {
+  static const auto location = Shell32<decltype(&::SHGetSpecialFolderLocation)>("SHGetSpecialFolderLocation");
+  static const auto pathOf = Shell32<decltype(&::SHGetPathFromIDListA)>("SHGetPathFromIDListA");
+  static const auto freeItems = Ole32<decltype(&::CoTaskMemFree)>("CoTaskMemFree");
   LPITEMIDLIST items = nullptr;
-  if (FAILED(SHGetSpecialFolderLocation(nullptr, folderId, &items)) || !items) return "";
+  if (!location || !pathOf || !freeItems || FAILED(location(nullptr, folderId, &items)) || !items) return "";
   char path[MAX_PATH] = {};
-  const bool found = SHGetPathFromIDListA(items, path) != FALSE;
-  CoTaskMemFree(items);
+  const bool found = pathOf(items, path) != FALSE;
+  freeItems(items);
   return found ? path : "";
 }
 
@@ -67,8 +87,10 @@ void CreateLink(const std::string& target, const std::string& linkName, int fold
   }
   const std::string path = folder + "\\" + linkName;
   ComPtr<IShellLinkA> link;
-  HRESULT result = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                    reinterpret_cast<void**>(link.put()));
+  static const auto create = Ole32<decltype(&::CoCreateInstance)>("CoCreateInstance");
+  HRESULT result = create ? create(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                   reinterpret_cast<void**>(link.put()))
+                          : HRESULT_FROM_WIN32(ERROR_PROC_NOT_FOUND);
   if (FAILED(result)) {
     ErrorReport(__LINE__, kSourceFile, ErrorCodeOf(result));
     return;

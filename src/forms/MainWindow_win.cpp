@@ -18,6 +18,7 @@
 #include "win/Dpi_win.h"
 #include "win/Menu_win.h"
 #include "win/Module_win.h"
+#include "win/SystemFunction_win.h"
 
 namespace nimbrel {
 
@@ -52,6 +53,8 @@ constexpr ULONG_PTR kOwnKeyPress = 0x4E696D62;
 
 // The tray icon's callback message.
 constexpr UINT kTrayMessage = WM_APP + 100;
+// The start's sound, posted so that it plays after the first frame.
+constexpr UINT kStartSound = WM_APP + 101;
 constexpr UINT_PTR kAboutTimer = 1;
 
 // The popup menus' commands.
@@ -152,17 +155,23 @@ void MainWindow::Create() {
   CreateWindowOf(instance_, {kWindowClass, LoadIconA(instance_, "IDI_NIMBREL")}, 0, kStyle, kCaption, 0, 0,
                  kDesignWidth, kDesignWidth);  // sized by the layout below
   AddControls();
+  Mark("window");
   Rescale(win::DpiOf(hwnd_));
 
   Win32Registry registry;
   WriteUninstallEntry(registry, win::ModulePath(), InstalledSizeKb());
+  Mark("uninstall-entry");
   calc_.Load(registry);
+  Mark("load-settings");
 
   // The stored place's monitor decides the scale, and the scale the size.
   const POINT stored{settings_.Left, settings_.Top};
   if (win::DpiAt(stored) != scale_.dpi()) Rescale(win::DpiAt(stored));
   if (settings_.OnTop) SetTopmost(true);
+  starting_ = true;
   calc_.ChooseSize(calc_.CheckedSize());
+  starting_ = false;
+  Mark("size-and-sound");
   // Where it was, unless its title bar would be out of reach there.
   RECT outer{};
   GetWindowRect(hwnd_, &outer);
@@ -175,6 +184,7 @@ void MainWindow::Create() {
   SetWindowPos(hwnd_, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   // Where moving to another monitor brings no WM_DPICHANGED, ask.
   if (win::DpiOf(hwnd_) != scale_.dpi()) Rescale(win::DpiOf(hwnd_));
+  Mark("place");
   if (!settings_.Hidden) {
     ShowWindow(hwnd_, SW_SHOW);
     UpdateWindow(hwnd_);
@@ -257,6 +267,9 @@ bool MainWindow::LifeMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT
       return true;
     case kTrayMessage:
       TrayNotify(static_cast<UINT>(lParam));
+      return true;
+    case kStartSound:
+      PlayWave();
       return true;
     case WM_DPICHANGED:
       DpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
@@ -341,26 +354,31 @@ void MainWindow::Rescale(int dpi) {
     aboutLabels_[i]->SetFont((kAboutLines[i / 2].title ? aboutTitleFont_ : aboutTextFont_).get());
   }
   display_->SetScale(s, displayFont_.get());
+  Mark("fonts");
   LoadPictures();
   LoadIcons();
+  Mark("icons");
   PlaceControls();
   if (calc_.AboutShown()) {
     LayOutAbout();
   } else {
     LayOut(calc_.CheckedSize());
   }
+  Mark("layout");
 }
 
 void MainWindow::LoadPictures() {
   const Scale& s = scale_;
   face_.Reset(win::LoadArt(instance_, "FACE", 1, s(321), s(233)));
   facePicture_.SetBitmap(face_.get());
+  Mark("picture-face");
   about_.Reset();  // drawn when About first shows at this scale
   aboutPicture_.SetBitmap(nullptr);
   for (int i = 0; i < kFaceKeyCount; ++i) {
     const FaceKey& k = kFaceKeys[i];
     keys_[i]->SetStrip(win::LoadArt(instance_, KeyResource(k.name), k.frames, s(k.width), s(k.height)), s.Line());
   }
+  Mark("picture-keys");
 }
 
 void MainWindow::LoadIcons() {
@@ -484,7 +502,8 @@ void MainWindow::OpenHelp(const std::string& topic) {
   // topic's anchor (a file URL keeps the "#Contents" part).
   std::string url = "file:///" + ProgramFolder(win::ModulePath()) + "/Nimbrel.htm#" + topic;
   std::replace(url.begin(), url.end(), '\\', '/');
-  ShellExecuteA(hwnd_, "open", url.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+  static const auto execute = win::SystemFunction<decltype(&::ShellExecuteA)>("shell32.dll", "ShellExecuteA");
+  if (execute) execute(hwnd_, "open", url.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 // The dialog itself; Calculator::OptionsClick handles the topmost band and
@@ -557,9 +576,15 @@ std::string MainWindow::GetClipboardText() {
 // ---- sound, menus, About, tray, the end
 
 void MainWindow::PlayWave() {
+  // The start's sound waits for the first frame, and winmm with it.
+  if (starting_) {
+    PostMessageA(hwnd_, kStartSound, 0, 0);
+    return;
+  }
+  static const auto play = win::SystemFunction<decltype(&::sndPlaySoundA)>("winmm.dll", "sndPlaySoundA");
   // A missing file stays silent.
   const std::string wave = ProgramFolder(win::ModulePath()) + "\\Sound.wav";
-  sndPlaySoundA(wave.c_str(), SND_ASYNC | SND_NODEFAULT);
+  if (play) play(wave.c_str(), SND_ASYNC | SND_NODEFAULT);
 }
 
 void MainWindow::PopupMenu(int x, int y) {

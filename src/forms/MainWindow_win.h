@@ -42,6 +42,9 @@ class MainWindow : public win::Window, public Platform, public OptionsEffects {
   // Runs after every paint: set only by the start-up benchmark's build of
   // the program, which measures its first frame; the shipped exe has none.
   std::function<void(HWND)> afterPaint;
+  // Called at the end of each step of the start with the step's name (a
+  // string literal): set by the same build only.
+  std::function<void(const char*)> startMark;
 
   // ---- Platform
   void Beep() override;
@@ -78,6 +81,9 @@ class MainWindow : public win::Window, public Platform, public OptionsEffects {
   bool LifeMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
   bool EndMessage(UINT message, WPARAM wParam, LRESULT& result);
   void OnException(const char* what) override;
+  void Mark(const char* step) {
+    if (startMark) startMark(step);
+  }
 
   void AddControls();
   // Fonts, pictures, icons and every control's place for this DPI; then the
@@ -122,6 +128,7 @@ class MainWindow : public win::Window, public Platform, public OptionsEffects {
 
   bool exiting_ = false;     // the next close request ends the program
   bool saved_ = false;       // the settings are written once, at the end
+  bool starting_ = false;    // Create is choosing the first size
   win::TrayIcon tray_;
 };
 

@@ -24,6 +24,9 @@ constexpr const char* kCurrentlyRunning =
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   using namespace nimbrel;
+#ifdef NIMBREL_FIRST_PAINT_PROBE
+  win::Mark("entry");  // the DLLs loaded and the statics made
+#endif
   // Before any window: drawn at each monitor's own scale (the manifest says
   // so too; this covers a copy whose manifest was lost).
   win::BecomeDpiAware();
@@ -48,10 +51,15 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     MessageBoxA(nullptr, kAlreadyRunning, kCaption, MB_OK);
     return 0;
   }
-
-  MainWindow window(instance);
 #ifdef NIMBREL_FIRST_PAINT_PROBE
+  win::Mark("single-instance");
+#endif
+
+  MainWindow window(instance);  // registers the bundled typeface when the system has none
+#ifdef NIMBREL_FIRST_PAINT_PROBE
+  win::Mark("typeface");
   window.afterPaint = [](HWND hwnd) { win::FirstPaintProbe(hwnd, "nimbrel"); };
+  window.startMark = [](const char* step) { win::Mark(step); };
 #endif
   try {
     window.Create();

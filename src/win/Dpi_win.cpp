@@ -2,16 +2,16 @@
 
 #include <algorithm>
 
+#include "win/SystemFunction_win.h"
+
 namespace nimbrel::win {
 
 namespace {
 
-// A function of a system DLL that older Windows lack, or nullptr.
+// The functions that older Windows lack.
 template <class F>
 F Find(const char* dll, const char* name) {
-  HMODULE module = GetModuleHandleA(dll);
-  if (!module) module = LoadLibraryA(dll);
-  return module ? reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
+  return SystemFunction<F>(dll, name);
 }
 
 int SystemDpi() {
