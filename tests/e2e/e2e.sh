@@ -1,400 +1,507 @@
 #!/usr/bin/env bash
-# Nimbrel.exe driven like a person: its own X display and Wine prefix, real
-# key events (xdotool), the real clipboard (xclip), the registry read back
-# after the calculator has closed. Screenshots go to $OUT.
+# Nimbrel.exe driven like a person, in bare Xvfb: real key events and clicks
+# (xdotool), the real clipboard (xclip), the tray icon's own little window,
+# the registry read back after the calculator has closed, and what message
+# boxes say read by the probe (tests/e2e/probe). Independent scenarios, each
+# from a fresh copy of the ready prefix with what it needs set up by itself;
+# the face keys' places from the face table. Screenshots go to OUT.
 # Usage: e2e.sh NIMBREL.EXE READY-PREFIX WINE-LOADER OUT-FOLDER
-set -u
-EXE=$(readlink -f "$1") READY=$2 WINE=$3 OUT=$4
-mkdir -p "$OUT"
-T=$(mktemp -d)
-export WINEPREFIX=$T/pfx HOME=$T/home WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
-mkdir -p "$HOME"
-cp -a "$READY" "$WINEPREFIX"
+. "$(dirname "$0")/lib.sh" "$@"
+e2e_begin e2e "${NIMBREL_E2E_DISPLAY:-93}"
 
-# A display of our own, from the one asked for on.
-. "$(dirname "$0")/../../scripts/xvfb.sh"
-start_xvfb "${NIMBREL_E2E_DISPLAY:-93}" || exit 1
-APP=
-cleanup() {
-  [ -n "$APP" ] && kill "$APP" 2>/dev/null
-  wineserver -k 2>/dev/null
-  kill "$XVFB" 2>/dev/null
-  rm -rf "$T"
-}
-trap cleanup EXIT
-wineserver -p60
+DPI=96   # the ready prefix's scale: design units are pixels
+# A place on the display in every size, where no key is (design units):
+# Large's display spans x 144-313, Small's and Medium's 8-177, all y 8-49.
+DISPLAY_AT="160 28"
+# Places in the options dialog's client area: the middle of each control's
+# box in its control table (src/forms/OptionsForm_win.cpp), at 100 %.
+declare -A OPTION_AT=(
+  [Hexidecimal]="30 66"       # Base's third item
+  [LaunchAtStartUp]="261 104"
+  [SystemTrayIcon]="261 152"
+  [Scientific]="170 342"      # Notation's second item
+  [OK]="328 20"
+  [Cancel]="328 52"
+)
+CAPTION='Quarvel Calculator'   # the calculator's, and its message boxes'
+MESSAGE_BOX='#32770'
 
-passed=0 failed=0
-check() {  # NAME GOT WANT
-  if [ "$2" = "$3" ]; then passed=$((passed + 1)); else
-    failed=$((failed + 1)); printf 'FAIL %s: got [%s], want [%s]\n' "$1" "$2" "$3"; fi
+# ---- the calculator
+
+# Num Lock: the calculator keeps it on, and presses it again itself
+# (keybd_event) when it is found off after a press of its own shift keys
+# (Num Lock, F12) or a click on the Shift key. Wine doesn't pass that press
+# on to X; at the next real key it finds X's Num Lock unlike its own and
+# sends a Num Lock press of its own, which the calculator takes for its
+# shift, and when that lands depends on timing. So the keyboard's Num Lock
+# is turned on once at the start, and F12 is the shift: then the calculator
+# never presses Num Lock.
+num_lock() { xset q | grep -o 'Num Lock: *[a-z]*' | awk '{ print $3 }'; }
+start() {  # [PROGRAM]: the calculator (or that copy) started, shown and active, Num Lock on
+  start_plain "$@" || return 1
+  on_display
+  # Num Lock turns on, and the shift with it; F12 turns the shift off again.
+  [ "$(num_lock)" = on ] || xdotool key Num_Lock F12
+  for _ in $(seq 20); do [ "$(num_lock)" = on ] && return 0; sleep 0.05; done
+  echo "Num Lock stays off" >&2
+  return 1
 }
-mapped() {  # whether the calculator's window is on the screen
-  xwininfo -id "$W" 2>/dev/null | grep -q 'IsViewable' && echo shown || echo hidden
+on_display() { activate "$W" $DISPLAY_AT; }   # a click there makes it active
+shift_key() { xdotool key F12 "$@"; }         # the calculator's shift, then the keys
+# The window keys go to, as Windows sees it: a click or a focus takes a
+# moment to get there, and Alt+F4 or a message box's answer go nowhere before.
+foreground() {  # [CLASS CAPTION]: the calculator's, or that window's
+  probe ${1:+--window "$1" "$2"} until foreground 5 >/dev/null
 }
-activate() {  # a click on the display (no key there) makes the window active
-  xdotool mousemove --window "$W" 200 30 click 1
-  xdotool windowfocus --sync "$W" 2>/dev/null
+close_request() { foreground && xdotool key alt+F4; }   # as a person would
+hides() { window_closed "$W" | sed 's/closed/hidden/; s/open/shown/'; }  # (two seconds here: see lib.sh)
+ended() {  # PID: ended once the process has gone (10 s at most), else running
+  for _ in $(seq 100); do kill -0 "$1" 2>/dev/null || { echo ended; return; }; sleep 0.1; done
+  echo running
 }
-start() {
-  "$WINE" "$EXE" >/dev/null 2>&1 &
-  APP=$!
-  W=$(timeout 30 xdotool search --sync --name '^Quarvel Calculator$' | head -1)
-  [ -n "$W" ] || { echo "FAIL the window did not appear"; exit 1; }
-  for _ in $(seq 100); do [ "$(mapped)" = shown ] && break; sleep 0.1; done
-  activate
+running() { kill -0 "$1" 2>/dev/null && echo running || echo ended; }  # PID, now
+shows() {  # the calculator's window back on the screen (5 s at most)
+  for _ in $(seq 50); do [ "$(mapped "$W")" = shown ] && break; sleep 0.1; done
+  mapped "$W"
 }
-copied() {  # X as Copy puts it on the clipboard (waited for: a marker goes first)
-  # (xclip serves the marker from the background: not with our output)
-  printf '(nothing copied)' | xclip -i -selection clipboard >/dev/null 2>&1
-  xdotool key ctrl+Insert
-  local text='(nothing copied)'
-  for _ in $(seq 30); do
-    text=$(xclip -o -selection clipboard 2>/dev/null)
-    [ "$text" != '(nothing copied)' ] && break
+end_session() { "$WINE" wineboot --end-session >/dev/null 2>&1 </dev/null; }
+
+# A face key's pixels on the screen now, as a digest.
+key_picture() {  # NAME
+  local r origin
+  r=($(key_rect "$1")) origin=($(x_origin "$W"))
+  import -display "$DISPLAY" -window root "$T/key.png" 2>/dev/null
+  convert "$T/key.png" -crop "${r[2]}x${r[3]}+$((origin[0] + r[0]))+$((origin[1] + r[1]))" +repage rgb:- | md5sum
+}
+picture_becomes() {  # NAME same|other DIGEST: waits (2 s at most) for the key to look so
+  local now
+  for _ in $(seq 20); do
+    now=$(key_picture "$1")
+    if [ "$2" = same ]; then [ "$now" = "$3" ] && break; else [ "$now" != "$3" ] && break; fi
     sleep 0.1
   done
-  echo "$text"
+  [ "$now" = "$3" ] && echo same || echo other
 }
-tray_menu_exit() {  # Exit from the tray icon's menu: Restore, a line, Exit
-  tray_click 3  # (raised first: it shares the screen's corner with the calculator)
-  sleep 0.7
-  eval "$(xdotool getmouselocation --shell)"
-  xdotool mousemove "$X" $((Y + 37)) click 1
-}
-stop() {  # end the program from the tray and wait for it
-  tray_menu_exit
-  check "Exit from the tray menu ends the program" "$(ended "$APP")" "ended"
-  APP=
-}
-ended() {  # PID: "ended" once the process has gone (waited for), else "running"
-  for _ in $(seq 100); do kill -0 "$1" 2>/dev/null || break; sleep 0.1; done
-  kill -0 "$1" 2>/dev/null && echo running || echo ended
-}
-window_shown() {  # NAME-PATTERN: the window of that name, once it shows
+
+# A screenshot of a window that has just shown: it paints after it maps, and
+# Wine gives nothing to wait on for that.
+picture() { sleep 0.2; shot "$1"; }
+
+# ---- windows, menus and message boxes
+
+shown_windows() {  # the top-level X windows on the screen, one a line
   local w
-  w=$(timeout 10 xdotool search --sync --name "$1" | head -1)
-  for _ in $(seq 50); do xwininfo -id "$w" 2>/dev/null | grep -q IsViewable && break; sleep 0.1; done
-  sleep 0.3
-  echo "$w"
+  for w in $(xwininfo -root -children | awk '/^ +0x/ { print $1 }'); do
+    [ "$(mapped "$w")" = shown ] && echo "$w"
+  done
 }
-window_closed() {  # WINDOW: whether it has gone (a hide may take Wine two seconds here)
-  for _ in $(seq 50); do xwininfo -id "$1" 2>/dev/null | grep -q IsViewable || { echo closed; return; }; sleep 0.1; done
-  echo open
+new_window() {  # BEFORE TENTHS: a top-level window shown that BEFORE (a list) hasn't, waited for
+  local w
+  for _ in $(seq $(($2 * 2))); do
+    w=$(shown_windows | grep -vxF -f <(printf '%s\n' $1 '(none)') | head -1)
+    [ -n "$w" ] && { echo "$w"; return 0; }
+    sleep 0.05
+  done
+  return 1
 }
-box() {  # the shown window captioned Quarvel Calculator other than the calculator $W: a message box
-  local b=
+x_rect() {  # X-WINDOW: left top width height on the screen
+  xwininfo -id "$1" | awk '/Absolute upper-left X/ { x = $4 } /Absolute upper-left Y/ { y = $4 }
+                           /Width:/ { w = $2 } /Height:/ { h = $2 } END { print x, y, w, h }'
+}
+MENU=
+open_menu() {  # a right click on the display: the menu is a window of its own, MENU
+  local before
+  before=$(shown_windows)
+  xdotool mousemove --window "$W" $DISPLAY_AT click 3
+  MENU=$(new_window "$before" 20)
+}
+choose() {  # DOWNS: the menu's item that many down, taken with Enter; waits for the menu to go
+  local n
+  for n in $(seq "$1"); do xdotool key Down; done
+  xdotool key Return
+  for _ in $(seq 40); do [ "$(mapped "$MENU")" = hidden ] && return; sleep 0.05; done
+}
+menu_choice() { open_menu && choose "$1"; }  # DOWNS
+
+tray() { xdotool search --name '^Wine System Tray$' 2>/dev/null | head -1; }
+tray_click() {  # BUTTON [REPEAT] on the tray icon (raised first: it shares the screen's corner with the calculator)
+  local t
+  t=$(tray)
+  [ -n "$t" ] || return 1
+  xdotool windowraise "$t"
+  xdotool mousemove --window "$t" 10 10 click --repeat "${2:-1}" --delay 80 "$1"
+}
+tray_icon() {  # present while the tray's own window is mapped: it is while it holds an icon
+  local t
+  t=$(tray)
+  [ -n "$t" ] && [ "$(mapped "$t")" = shown ] && echo present || echo absent
+}
+tray_icon_becomes() {  # present|absent, waited for (5 s at most)
+  for _ in $(seq 50); do [ "$(tray_icon)" = "$1" ] && break; sleep 0.1; done
+  tray_icon
+}
+tray_exit() {  # Exit from the tray icon's menu: Restore, a line, Exit (its lower fifth)
+  local before menu r
+  before=$(shown_windows)
+  tray_click 3 || return 1
+  menu=$(new_window "$before" 20) || return 1
+  r=($(x_rect "$menu"))
+  xdotool mousemove $((r[0] + r[2] / 2)) $((r[1] + r[3] - r[3] / 5))   # onto the item first, as a hand moves
+  xdotool click 1
+}
+stop() {  # the program ended from the tray, waited for
+  tray_exit
+  check "Exit from the tray menu ends the program" "$(ended "$APP")" ended
+}
+
+# Message boxes: what one says, read by the probe; answered with a key.
+box_says() {  # CAPTION: the text of the message box of that caption, once it shows (10 s at most)
+  probe --window "$MESSAGE_BOX" "$1" until shown 10 text |
+    awk '$1 == "text" { sub(/^text /, ""); said = $0 } END { print (said == "" ? "(no box)" : said) }'
+}
+BOX=
+answer() {  # CAPTION KEY: the message box of that caption (its X window BOX, other than the
+  local w           # calculator's and the last one answered) focused, and the key
+  local last=$BOX
+  BOX=
   for _ in $(seq 100); do
-    for w in $(xdotool search --name '^Quarvel Calculator$' 2>/dev/null); do
-      [ "$w" != "${W:-}" ] && xwininfo -id "$w" | grep -q IsViewable && b=$w
+    for w in $(xdotool search --name "^$1\$" 2>/dev/null); do
+      [ "$w" != "${W:-}" ] && [ "$w" != "$last" ] && [ "$(mapped "$w")" = shown ] && BOX=$w
     done
-    [ -n "$b" ] && break
+    [ -n "$BOX" ] && break
     sleep 0.1
   done
-  sleep 0.5
-  echo "$b"
-}
-origin() {  # where the window's client area sits on the screen
-  xwininfo -id "$W" | awk '/Absolute upper-left X/ { x = $4 } /Absolute upper-left Y/ { y = $4 } END { print x "," y }'
-}
-tray_click() {  # BUTTON [REPEAT] on the tray icon
-  TRAY=$(xdotool search --name '^Wine System Tray$' | head -1)
-  xdotool windowraise "$TRAY"
-  xdotool mousemove --window "$TRAY" 10 10 click --repeat "${2:-1}" --delay 80 "$1"
-}
-close_request() {  # Alt+F4, as a person would (Wine needs a moment after the click that activates)
-  sleep 0.5
-  xdotool key alt+F4
-  for _ in $(seq 30); do [ "$(mapped)" = hidden ] && break; sleep 0.1; done
-}
-stored() {  # a registry value of the settings key, as reg query prints it
-  "$WINE" reg query 'HKCU\Software\Quarvel\Nimbrel' /v "$1" 2>/dev/null | tr -d '\r' | awk -v n="$1" '$1 == n { print $3 }'
+  [ -n "$BOX" ] || return 1
+  xdotool windowfocus --sync "$BOX" 2>/dev/null
+  foreground "$MESSAGE_BOX" "$1"
+  xdotool key "$2"
 }
 
-start
-import -display "$DISPLAY" -window root "$OUT/first-start.png"
-FIRST=$(origin)
-xdotool key 2 Return 3 shift+equal
-check "2 Enter 3 + copies" "$(copied)" "5.0000"
-# A click on the Seven key is the key 7: a new number above the 5.
-xdotool mousemove --window "$W" 168 108 click 1
-check "a click on Seven" "$(copied)" "7.0000"
-# 7 / 0: the Error dialog, and the stack as it was.
-xdotool key Return 0 KP_Divide
-ERR=$(timeout 10 xdotool search --sync --name '^Error$' | head -1)
-check "division by zero shows the Error dialog" "$([ -n "$ERR" ] && echo shown)" "shown"
-import -display "$DISPLAY" -window root "$OUT/error.png"
-if [ -n "$ERR" ]; then
-  xdotool windowfocus --sync "$ERR" key Return 2>/dev/null
-  for _ in $(seq 50); do xdotool search --name '^Error$' >/dev/null 2>&1 || break; sleep 0.1; done
-  activate
-fi
-check "the stack is as it was" "$(copied)" "0.0000"
-stop
-check "the first start's place: the screen's corner" "$(stored Left),$(stored Top)" "0x0,0x0"
-check "settings written at exit: Large" "$(stored Large)" "0x1"
-check "settings written at exit: X" "$(stored Stack0)" "0000000000000000"
-check "settings written at exit: Y" "$(stored Stack1)" "0000000000001C40"
+# ---- the options dialog
 
-# The stack, the place and the options survive a restart (the place and two
-# decimals set as another session would have left them).
-for value in Left:100 Top:80 Decs:2; do
-  "$WINE" reg add 'HKCU\Software\Quarvel\Nimbrel' /v "${value%:*}" /t REG_DWORD /d "${value#*:}" /f >/dev/null 2>&1
-done
-start
-check "the window is where it was left" "$(origin)" "$((${FIRST%,*} + 100)),$((${FIRST#*,} + 80))"
-xdotool key Down
-check "Y came back, and is X after a drop, with two decimals" "$(copied)" "7.00"
-
-# A second start says so and leaves the first one alone.
-"$WINE" "$EXE" >/dev/null 2>&1 &
-SECOND=$!
-for _ in $(seq 100); do [ "$(xdotool search --name '^Quarvel Calculator$' | wc -l)" -ge 2 ] && break; sleep 0.1; done
-check "a second start shows a message" "$(xdotool search --name '^Quarvel Calculator$' | wc -l)" "2"
-import -display "$DISPLAY" -window root "$OUT/second-start.png"
-BOX=$(xdotool search --name '^Quarvel Calculator$' | grep -vx "$W" | head -1)
-[ -n "$BOX" ] && xdotool windowfocus --sync "$BOX" key Return 2>/dev/null
-check "the second start ends" "$(ended "$SECOND")" "ended"
-activate
-check "the first one is unchanged" "$(copied)" "7.00"
-# The size cycle: shift and the minus key make the window one size smaller.
-size() { xwininfo -id "$W" | awk '/Width:/ { w = $2 } /Height:/ { h = $2 } END { print w "x" h }'; }
-check "starts Large" "$(size)" "321x233"
-for want in Medium:185x201 Small:185x57 Large:321x233; do
-  xdotool key Num_Lock KP_Subtract
-  sleep 0.5
-  check "size ${want%%:*}" "$(size)" "${want#*:}"
-  import -display "$DISPLAY" -window root "$OUT/size-${want%%:*}.png"
-done
-# The right-click menu, worked from the keyboard: On Top, Small, Medium, Large.
-viewable_windows() {  # how many top-level X windows show (a popup menu is one more)
-  local n=0
-  for w in $(xwininfo -root -children | awk '/^ +0x/ { print $1 }'); do
-    xwininfo -id "$w" 2>/dev/null | grep -q IsViewable && n=$((n + 1))
-  done
-  echo "$n"
+options() {  # OK|Cancel CONTROL...: shift and +, the controls clicked, then the button
+  local button=$1 opt control
+  shift
+  shift_key KP_Add
+  opt=$(window_shown '^Options$') || { need "shift and + open the options" none open; return 1; }
+  for control; do xdotool mousemove --window "$opt" ${OPTION_AT[$control]} click 1; done
+  [ -n "${SHOT:-}" ] && picture "$SHOT"
+  xdotool mousemove --window "$opt" ${OPTION_AT[$button]} click 1
+  check "$button closes the options" "$(window_closed "$opt")" closed
+  on_display
 }
-MENU_SEEN=
-menu_choice() {  # HOW-MANY-DOWNS [SCREENSHOT]
-  local before
-  before=$(viewable_windows)
-  xdotool mousemove --window "$W" 100 30 click 3
-  sleep 0.5
-  # The first time: the menu is seen as one more window (so that "no menu"
-  # during About means something).
-  if [ -z "$MENU_SEEN" ]; then
-    check "the right-click menu shows as a window of its own" "$(viewable_windows)" "$((before + 1))"
-    MENU_SEEN=1
-  fi
-  [ -n "${2:-}" ] && import -display "$DISPLAY" -window root "$OUT/$2"
-  for _ in $(seq "$1"); do xdotool key Down; done
-  xdotool key Return
-  sleep 0.5
-}
-menu_choice 3 menu.png
-check "Medium from the right-click menu" "$(size)" "185x201"
-menu_choice 4
-check "and Large" "$(size)" "321x233"
-menu_choice 1   # On Top, checked at the next look
-# Shift and Enter: the About screen; its lines come one a second; a click
-# ends it. From Small, so that both the way in and the way back show.
-menu_choice 2
-check "Small before About" "$(size)" "185x57"
-xdotool key Num_Lock Return
-for _ in $(seq 30); do [ "$(size)" = 321x233 ] && break; sleep 0.1; done
-check "About shows at the full face's size" "$(size)" "321x233"
-sleep 3.5
-import -display "$DISPLAY" -window root "$OUT/about.png"
-BEFORE=$(viewable_windows)
-xdotool mousemove --window "$W" 100 100 click 3
-sleep 0.5
-check "a right click during About opens no menu" "$(viewable_windows)" "$BEFORE"
-xdotool mousemove --window "$W" 100 100 click 1
-for _ in $(seq 30); do [ "$(size)" = 185x57 ] && break; sleep 0.1; done
-check "a click ends About, back to Small" "$(size)" "185x57"
-check "and the display is back" "$(copied)" "7.00"
-menu_choice 4
-check "Large again" "$(size)" "321x233"
-# The Shift key shows the second legends.
-xdotool mousemove --window "$W" 168 76 click 1
-sleep 0.3
-import -display "$DISPLAY" -window root "$OUT/shifted.png"
-xdotool mousemove --window "$W" 168 76 click 1
-# Closing with the tray icon on hides the calculator; it lives on in the tray.
-activate
-close_request
-check "a close request hides the window" "$(mapped)" "hidden"
-check "and the program goes on" "$(kill -0 "$APP" 2>/dev/null && echo running || echo ended)" "running"
-tray_click 1 2
-for _ in $(seq 30); do [ "$(mapped)" = shown ] && break; sleep 0.1; done
-check "a double click on the tray icon shows it again" "$(mapped)" "shown"
-activate
-check "as it was" "$(copied)" "7.00"
-close_request
-check "hidden again" "$(mapped)" "hidden"
-stop
-check "the place is saved from the hidden window" "$(stored Left),$(stored Top)" "0x64,0x50"
-check "and the options" "$(stored Decs)" "0x2"
-check "On Top from the menu" "$(stored OnTop)" "0x1"
-
-# Store and Recall: the memory slots window, and a letter for one-key recall.
-memory_window() { window_shown "^Memory Slots \\[$1\\]\$"; }  # MODE
-start
-xdotool key 4 2 Left   # Store while 42 is being typed
-MEM=$(memory_window STORE)
-check "Store opens the memory window" "$([ -n "$MEM" ] && echo open)" "open"
-xdotool key 3 k   # slot 3, and the letter K for it
-sleep 0.3
-import -display "$DISPLAY" -window root "$OUT/memory-store.png"
-xdotool key Return
-check "Enter stores and closes" "$(window_closed "$MEM")" "closed"
-xdotool key 1 Return k
-check "the letter K recalls slot 3" "$(copied)" "42.00"
-xdotool key Right
-MEM=$(memory_window RECALL)
-check "Recall opens it too" "$([ -n "$MEM" ] && echo open)" "open"
-import -display "$DISPLAY" -window root "$OUT/memory-recall.png"
-xdotool key Escape
-check "Escape closes it" "$(window_closed "$MEM")" "closed"
-check "and changes nothing" "$(copied)" "42.00"
-xdotool mousemove --window "$W" 32 204 click 1   # the STO key
-MEM=$(memory_window STORE)
-check "a click on STO opens it to store" "$([ -n "$MEM" ] && echo open)" "open"
-xdotool key Escape
-check "Escape again" "$(window_closed "$MEM")" "closed"
-activate
-
-# The end of the session ends the calculator, and its settings are saved.
-"$WINE" wineboot --end-session >/dev/null 2>&1
-check "the session's end ends the program" "$(ended "$APP")" "ended"
-APP=
-check "and X is saved" "$(stored Stack0)" "0000000000004540"
-check "with the memory slot" "$(stored MValue3),$(stored MKey3)" "0000000000004540,0x4b"
-
-# The options: hexadecimal and a start-up link at once; then without the
-# tray icon, and a close request ends the program.
 startup_link() {
   find "$WINEPREFIX/drive_c/users" -path '*Start*Menu*' -name 'Quarvel Calculator.lnk' | grep -q . && echo present || echo absent
 }
-options() {  # CLICKS...: open the dialog, click at each x,y of its client area, then OK
-  xdotool key Num_Lock KP_Add
-  OPT=$(window_shown '^Options$')
-  for at in "$@"; do xdotool mousemove --window "$OPT" "${at%,*}" "${at#*,}" click 1; sleep 0.1; done
-  [ -n "${SHOT:-}" ] && import -display "$DISPLAY" -window root "$OUT/$SHOT"
-  local button=${CLOSE_WITH:-OK}
-  if [ "$button" = OK ]; then
-    xdotool mousemove --window "$OPT" 328 20 click 1
-  else
-    xdotool mousemove --window "$OPT" 328 52 click 1   # Cancel
-  fi
-  check "$button closes the options" "$(window_closed "$OPT")" "closed"
-  activate
-}
-tray_icon() {  # whether the tray shows an icon: the tray's own window is mapped while it holds one
-  local t
-  t=$(xdotool search --name '^Wine System Tray$' 2>/dev/null | head -1)
-  [ -n "$t" ] && xwininfo -id "$t" | grep -q IsViewable && echo present || echo absent
-}
-start
-check "the stack as the session left it" "$(copied)" "42.00"
-# Cancel leaves every setting, the link and the tray icon as they were.
-check "the tray icon before the options" "$(tray_icon)" "present"
-CLOSE_WITH=Cancel options 30,66 261,104 261,152 170,342   # Hexidecimal, Launch at Start Up, no tray icon, Scientific
-check "after Cancel, still decimal" "$(copied)" "42.00"
-check "no start-up link" "$(startup_link)" "absent"
-check "and the tray icon still there" "$(tray_icon)" "present"
-SHOT=options.png options 30,66 261,104   # Hexidecimal, Launch at Start Up
-check "the display in hexadecimal at once" "$(copied)" "2A.00"
-check "the start-up link is made at once" "$(startup_link)" "present"
-SHOT= options 261,104 261,152   # neither Launch at Start Up nor the tray icon
-check "and deleted at once" "$(startup_link)" "absent"
-sleep 0.5
-xdotool key alt+F4
-check "without the tray icon a close request ends the program" "$(ended "$APP")" "ended"
-APP=
-check "the options are saved" "$(stored Base),$(stored StartUp),$(stored TrayIcon)" "0x10,0x0,0x0"
 
-# Uninstalling: the program in a folder of its own, with its companion files,
-# links on the desktop and in the Startup folder.
-INSTALL="$WINEPREFIX/drive_c/Program Files/Quarvel"
+# ---- installed in a folder of its own, with links, for the uninstall mode
+
 INSTALLED='C:\Program Files\Quarvel\Nimbrel.exe'
-PROFILE=$(find "$WINEPREFIX/drive_c/users" -maxdepth 1 -mindepth 1 ! -name Public | head -1)
-DESKTOP_LINK="$PROFILE/Desktop/Quarvel Calculator.lnk"
-STARTUP_DIR=$(find "$PROFILE" -type d -path '*Start*Menu*' -iname 'startup' | head -1)
-mkdir -p "$INSTALL" "$PROFILE/Desktop"
-cp "$EXE" "$(dirname "$EXE")"/{Sound.wav,Nimbrel.htm,readme.txt} "$INSTALL/"
-touch "$DESKTOP_LINK" "$STARTUP_DIR/Quarvel Calculator.lnk"
-answer() {  # BOX KEY
-  xdotool windowfocus --sync "$1" 2>/dev/null
-  xdotool key "$2"
+install() {  # the program and its companion files, links on the desktop and in the Startup folder
+  INSTALL="$WINEPREFIX/drive_c/Program Files/Quarvel"
+  PROFILE=$(find "$WINEPREFIX/drive_c/users" -maxdepth 1 -mindepth 1 ! -name Public | head -1)
+  DESKTOP_LINK="$PROFILE/Desktop/Quarvel Calculator.lnk"
+  STARTUP_LINK="$(find "$PROFILE" -type d -path '*Start*Menu*' -iname startup | head -1)/Quarvel Calculator.lnk"
+  mkdir -p "$INSTALL" "$PROFILE/Desktop"
+  cp "$EXE" "$(dirname "$EXE")"/{Sound.wav,Nimbrel.htm,readme.txt} "$INSTALL/"
+  touch "$DESKTOP_LINK" "$STARTUP_LINK"
 }
 installed() { [ -e "$INSTALL/Nimbrel.exe" ] && [ -e "$INSTALL/Sound.wav" ] && [ -e "$DESKTOP_LINK" ] && echo present || echo gone; }
+key_present() {  # KEY: present or gone
+  "$WINE" reg query "$1" >/dev/null 2>&1 </dev/null && echo present || echo gone
+}
+SETTINGS_KEY='HKCU\Software\Quarvel\Nimbrel'
+UNINSTALL_KEY='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Nimbrel'
+
+# ---- the scenarios
+
+# The first start: keys, a click on a face key, the Shift key's second
+# legends, a math error that leaves the stack alone; the settings at exit.
+first_start() {
+  start || { need "the calculator starts" no yes; return; }
+  shot first-start
+  xdotool key 2 Return 3 shift+equal
+  check "2 Enter 3 + copies" "$(copied)" 5.0000
+  click_key "$W" Seven "$DPI"
+  check "a click on Seven: a new number above the 5" "$(copied)" 7.0000
+  local plain
+  plain=$(key_picture Divide)
+  click_key "$W" Shift "$DPI"
+  check "a click on Shift shows the second legends" "$(picture_becomes Divide other "$plain")" other
+  shot shifted
+  click_key "$W" Shift "$DPI"
+  check "a second click, the first ones again" "$(picture_becomes Divide same "$plain")" same
+  xdotool key Return 0 KP_Divide
+  check "7 / 0 shows the Error dialog" "$(box_says Error)" "Floating point division by zero"
+  picture error
+  answer Error Return
+  check "Enter closes it" "$(window_closed "$BOX")" closed
+  on_display
+  check "the stack is as it was" "$(copied)" 0.0000
+  stop
+  check "the first start's place: the screen's corner" "$(stored Left),$(stored Top)" "0x0,0x0"
+  check "settings written at exit: Large" "$(stored Large)" "0x1"
+  check "settings written at exit: X" "$(stored Stack0)" "0000000000000000"
+  check "settings written at exit: Y" "$(stored Stack1)" "0000000000001C40"
+}
+
+# A start with what another session would have left: a place, two decimals,
+# 7 in Y and 0 in X.
+restart() {
+  store_dword Left 100
+  store_dword Top 80
+  store_dword Decs 2
+  store_binary Stack1 0000000000001C40
+  store_binary Stack0 0000000000000000
+  start || { need "the calculator starts" no yes; return; }
+  local window client
+  window=($(probe_rect window)) client=($(probe_rect client))
+  check "the window is where it was left" "${window[0]:-} ${window[1]:-}" "100 80"
+  check "and its client area shows there" "$(x_origin "$W")" "${client[0]:-} ${client[1]:-}"
+  xdotool key Down
+  check "Y came back, and is X after a drop, with two decimals" "$(copied)" 7.00
+}
+
+# A second start says so and leaves the first one alone.
+second_start() {
+  start || { need "the calculator starts" no yes; return; }
+  xdotool key 2 Return 3 shift+equal
+  spawn "$EXE"
+  local second=$!
+  check "a second start says it is running" "$(box_says "$CAPTION")" "Quarvel Calculator is already running."
+  picture second-start
+  answer "$CAPTION" Return
+  check "the second start ends" "$(ended "$second")" ended
+  on_display
+  check "the first one is unchanged" "$(copied)" 5.0000
+}
+
+# The size cycle (shift and minus) and the right-click menu's sizes and On Top.
+sizes_and_menu() {
+  start || { need "the calculator starts" no yes; return; }
+  check "starts Large" "$(x_size "$W")" 321x233
+  local want
+  for want in Medium:185x201 Small:185x57 Large:321x233; do
+    shift_key KP_Subtract
+    check "shift and minus: ${want%%:*}" "$(size_becomes "$W" "${want#*:}")" "${want#*:}"
+    shot "size-${want%%:*}"
+  done
+  open_menu
+  check "the right-click menu shows as a window of its own" "$([ -n "$MENU" ] && echo shown)" shown
+  picture menu
+  choose 3
+  check "Medium from the right-click menu" "$(size_becomes "$W" 185x201)" 185x201
+  menu_choice 4
+  check "and Large" "$(size_becomes "$W" 321x233)" 321x233
+  menu_choice 1
+  end_session
+  check "the session's end ends it" "$(ended "$APP")" ended
+  check "On Top from the menu is saved" "$(stored OnTop)" "0x1"
+}
+
+# Shift and Enter: the About screen at the full face's size, its lines one a
+# second; no menu during it; a click ends it. From Small, so that both the
+# way in and the way back show.
+about() {
+  start || { need "the calculator starts" no yes; return; }
+  xdotool key 7 Return
+  menu_choice 2
+  check "Small before About" "$(size_becomes "$W" 185x57)" 185x57
+  shift_key Return
+  check "About shows at the full face's size" "$(size_becomes "$W" 321x233)" 321x233
+  local before
+  before=$(shown_windows)
+  xdotool mousemove --window "$W" 100 100 click 3
+  # An absence: elsewhere a menu shows within a tenth of a second here.
+  check "a right click during About opens no menu" "$(new_window "$before" 5 || echo none)" none
+  sleep 3   # its three lines come one a second: nothing else to wait for
+  shot about
+  xdotool mousemove --window "$W" 100 100 click 1
+  check "a click ends About, back to Small" "$(size_becomes "$W" 185x57)" 185x57
+  check "and the display is back" "$(copied)" 7.0000
+  menu_choice 4
+  check "Large again" "$(size_becomes "$W" 321x233)" 321x233
+}
+
+# With the tray icon on, a close request hides the calculator; it lives on in
+# the tray, whose double click shows it; the place and the options are saved
+# from the hidden window.
+close_hides() {
+  store_dword Left 100
+  store_dword Top 80
+  store_dword Decs 2
+  start || { need "the calculator starts" no yes; return; }
+  xdotool key 7 Return
+  close_request
+  check "a close request hides the window" "$(hides)" hidden
+  check "and the program goes on" "$(running "$APP")" running
+  tray_click 1 2
+  check "a double click on the tray icon shows it again" "$(shows)" shown
+  on_display
+  check "as it was" "$(copied)" 7.00
+  close_request
+  check "hidden again" "$(hides)" hidden
+  stop
+  check "the place is saved from the hidden window" "$(stored Left),$(stored Top)" "0x64,0x50"
+  check "and the options" "$(stored Decs)" "0x2"
+}
+
+# Store and Recall: the memory slots window, and a letter for one-key
+# recall; the session's end saves both, and the next start has the stack.
+memory() {
+  store_dword Decs 2
+  start || { need "the calculator starts" no yes; return; }
+  local mem
+  xdotool key 4 2 Left   # Store while 42 is being typed
+  mem=$(window_shown '^Memory Slots \[STORE\]$')
+  check "Store opens the memory window" "$([ -n "$mem" ] && echo open)" open
+  xdotool key 3 k   # slot 3, and the letter K for it
+  picture memory-store
+  xdotool key Return
+  check "Enter stores and closes" "$(window_closed "$mem")" closed
+  xdotool key 1 Return k
+  check "the letter K recalls slot 3" "$(copied)" 42.00
+  xdotool key Right
+  mem=$(window_shown '^Memory Slots \[RECALL\]$')
+  check "Recall opens it too" "$([ -n "$mem" ] && echo open)" open
+  picture memory-recall
+  xdotool key Escape
+  check "Escape closes it" "$(window_closed "$mem")" closed
+  check "and changes nothing" "$(copied)" 42.00
+  click_key "$W" Store "$DPI"
+  mem=$(window_shown '^Memory Slots \[STORE\]$')
+  check "a click on STO opens it to store" "$([ -n "$mem" ] && echo open)" open
+  xdotool key Escape
+  check "Escape again" "$(window_closed "$mem")" closed
+  on_display
+  end_session
+  check "the session's end ends the program" "$(ended "$APP")" ended
+  check "and X is saved" "$(stored Stack0)" "0000000000004540"
+  check "with the memory slot" "$(stored MValue3),$(stored MKey3)" "0000000000004540,0x4b"
+  start || { need "the calculator starts again" no yes; return; }
+  check "the stack as the session left it" "$(copied)" 42.00
+}
+
+# Cancel in the options leaves every setting, the link and the tray icon.
+options_cancel() {
+  store_dword Decs 2
+  start || { need "the calculator starts" no yes; return; }
+  xdotool key 4 2 Return
+  check "the tray icon before the options" "$(tray_icon_becomes present)" present
+  options Cancel Hexidecimal LaunchAtStartUp SystemTrayIcon Scientific
+  check "after Cancel, still decimal" "$(copied)" 42.00
+  check "no start-up link" "$(startup_link)" absent
+  check "and the tray icon still there" "$(tray_icon)" present
+}
+
+# OK: hexadecimal and a start-up link at once; then without the tray icon,
+# and a close request ends the program; the options are saved.
+options_ok() {
+  store_dword Decs 2
+  start || { need "the calculator starts" no yes; return; }
+  xdotool key 4 2 Return
+  SHOT=options options OK Hexidecimal LaunchAtStartUp
+  check "the display in hexadecimal at once" "$(copied)" 2A.00
+  check "the start-up link is made at once" "$(startup_link)" present
+  options OK LaunchAtStartUp SystemTrayIcon   # neither the link nor the tray icon
+  check "and deleted at once" "$(startup_link)" absent
+  close_request
+  check "without the tray icon a close request ends the program" "$(ended "$APP")" ended
+  check "the options are saved" "$(stored Base),$(stored StartUp),$(stored TrayIcon)" "0x10,0x0,0x0"
+}
 
 # Launch Hidden: no window at the start, only the tray icon, whose double
 # click shows it. While it runs, "-u" refuses.
-for value in Hidden:1 TrayIcon:1; do
-  "$WINE" reg add 'HKCU\Software\Quarvel\Nimbrel' /v "${value%:*}" /t REG_DWORD /d "${value#*:}" /f >/dev/null 2>&1
-done
-"$WINE" "$INSTALLED" >/dev/null 2>&1 &
-APP=$!
-W=$(timeout 30 xdotool search --sync --name '^Quarvel Calculator$' | head -1)
-sleep 2
-check "Launch Hidden starts without a window" "$(mapped)" "hidden"
-tray_click 1 2
-for _ in $(seq 30); do [ "$(mapped)" = shown ] && break; sleep 0.1; done
-check "the tray icon's double click shows it" "$(mapped)" "shown"
-activate
-"$WINE" "$INSTALLED" -u >/dev/null 2>&1 &
-U=$!
-B=$(box)
-check "-u while it runs shows a box" "$([ -n "$B" ] && echo shown)" "shown"
-[ -n "$B" ] && answer "$B" Return
-check "and ends" "$(ended "$U")" "ended"
-check "removing nothing" "$(installed)" "present"
-activate
-"$WINE" wineboot --end-session >/dev/null 2>&1
-check "the calculator ends with the session" "$(ended "$APP")" "ended"
-APP= W=
+hidden_start() {
+  install
+  store_dword Hidden 1
+  store_dword TrayIcon 1
+  spawn "$INSTALLED"
+  APP=$!
+  # The tray icon comes after the window would have been shown.
+  need "the tray icon shows" "$(tray_icon_becomes present)" present || return
+  check "Launch Hidden starts without a window" "$(probe state)" "iconic 0 visible 0"
+  W=$(xdotool search --name "^$CAPTION\$" 2>/dev/null | head -1)
+  tray_click 1 2
+  check "the tray icon's double click shows it" "$(shows)" shown
+  on_display
+  spawn "$INSTALLED" -u
+  local u=$!
+  check "-u while it runs says so" "$(box_says "$CAPTION")" \
+    "Quarvel Calculator is currently running.  Please exit the program before uninstalling."
+  answer "$CAPTION" Return
+  check "and ends" "$(ended "$u")" ended
+  check "removing nothing" "$(installed)" present
+  end_session
+  check "the calculator ends with the session" "$(ended "$APP")" ended
+}
 
-# No is the default answer, and then nothing goes.
-"$WINE" "$INSTALLED" -u >/dev/null 2>&1 &
-U=$!
-B=$(box)
-import -display "$DISPLAY" -window root "$OUT/uninstall-question.png"
-[ -n "$B" ] && answer "$B" Return
-B=$(box)
-check "Enter answers No: Uninstall Canceled" "$([ -n "$B" ] && echo shown)" "shown"
-[ -n "$B" ] && answer "$B" Return
-check "the uninstaller ends" "$(ended "$U")" "ended"
-check "having removed nothing" "$(installed),$(stored Decs)" "present,0x2"
+# The uninstall mode asks; No is the default answer, and then nothing goes.
+uninstall_no() {
+  install
+  store_dword Decs 2
+  spawn "$INSTALLED" -u
+  local u=$!
+  check "-u asks first" "$(box_says "$CAPTION")" "Are You sure you wish to Uninstall Quarvel Calculator"
+  picture uninstall-question
+  answer "$CAPTION" Return
+  window_closed "$BOX" >/dev/null   # the question, before the next box of the same caption
+  check "Enter answers No: Uninstall Canceled" "$(box_says "$CAPTION")" "Uninstall Canceled"
+  answer "$CAPTION" Return
+  check "the uninstaller ends" "$(ended "$u")" ended
+  check "having removed nothing" "$(installed),$(stored Decs)" "present,0x2"
+}
 
-# Yes removes the keys, the links, the files, and at last the program and its folder.
-"$WINE" "$INSTALLED" -u >/dev/null 2>&1 &
-U=$!
-B=$(box)
-[ -n "$B" ] && answer "$B" y
-check "Yes: the uninstaller ends" "$(ended "$U")" "ended"
-for _ in $(seq 100); do [ -e "$INSTALL" ] || break; sleep 0.1; done
-check "the program and its folder are gone" "$([ -e "$INSTALL" ] && echo present || echo gone)" "gone"
-check "the links are gone" "$([ -e "$DESKTOP_LINK" ] || [ -e "$STARTUP_DIR/Quarvel Calculator.lnk" ] && echo present || echo gone)" "gone"
-check "the settings key is gone, its parent stays" \
-  "$("$WINE" reg query 'HKCU\Software\Quarvel\Nimbrel' >/dev/null 2>&1 && echo present || echo gone),$("$WINE" reg query 'HKCU\Software' 2>/dev/null | tr -d '\r' | grep -c 'Software\\Quarvel$')" "gone,1"
-check "the uninstall entry is gone" \
-  "$("$WINE" reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Nimbrel' >/dev/null 2>&1 && echo present || echo gone)" "gone"
+# Yes removes the keys, the links, the files, and at last the program and
+# its folder: all of them there first, from a run of the installed program.
+uninstall_yes() {
+  install
+  start "$INSTALLED" || { need "the installed calculator starts" no yes; return; }
+  end_session
+  check "it ends with the session" "$(ended "$APP")" ended
+  need "it has left its uninstall entry" "$(key_present "$UNINSTALL_KEY")" present || return
+  need "and its settings" "$(key_present "$SETTINGS_KEY")" present || return
+  W=
+  spawn "$INSTALLED" -u
+  local u=$!
+  answer "$CAPTION" y
+  check "Yes: the uninstaller ends" "$(ended "$u")" ended
+  for _ in $(seq 100); do [ -e "$INSTALL" ] || break; sleep 0.1; done   # the script deletes it last
+  check "the program and its folder are gone" "$([ -e "$INSTALL" ] && echo present || echo gone)" gone
+  check "the links are gone" "$([ -e "$DESKTOP_LINK" ] || [ -e "$STARTUP_LINK" ] && echo present || echo gone)" gone
+  check "the settings key is gone, its parent stays" \
+    "$(key_present "$SETTINGS_KEY"),$(key_present 'HKCU\Software\Quarvel')" "gone,present"
+  check "the uninstall entry is gone" "$(key_present "$UNINSTALL_KEY")" gone
+}
 
 # A damaged stored value stops the start with its message: a message box,
 # not the calculator.
-"$WINE" reg add 'HKCU\Software\Quarvel\Nimbrel' /v Left /t REG_SZ /d abcd /f >/dev/null 2>&1
-"$WINE" "$EXE" >/dev/null 2>&1 &
-APP=$!
-W=
-W=$(box)  # the window that is shown, whichever it is
-import -display "$DISPLAY" -window root "$OUT/damaged-registry.png"
-check "a damaged value shows a message box instead" "$([ -n "$W" ] && [ "$(size)" != 321x233 ] && echo box)" "box"
-[ -n "$W" ] && xdotool mousemove --window "$W" 5 5 click 1 key Return
-check "and the program ends" "$(ended "$APP")" "ended"
-APP=
+damaged_value() {
+  "$WINE" reg add "$SETTINGS_KEY" /v Left /t REG_SZ /d abcd /f >/dev/null 2>&1 </dev/null
+  spawn "$EXE"
+  APP=$!
+  check "a damaged value shows a message box" "$(box_says "$CAPTION")" "Failed to get data for 'Left'"
+  check "instead of the calculator" "$(probe state)" "iconic 0 visible 0"
+  picture damaged-registry
+  answer "$CAPTION" Return
+  check "and the program ends" "$(ended "$APP")" ended
+}
 
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+# A scenario's own state: nothing of the last one's windows (the X server,
+# started afresh between them, gives their ids out again).
+alone() { BOX= MENU=; "$@"; }
+
+scenario "the first start: keys, clicks, a math error, the settings at exit" alone first_start
+scenario "a restart: the place, the decimals and the stack come back" alone restart
+scenario "a second start says so" alone second_start
+scenario "the sizes: shift and minus, the right-click menu, On Top" alone sizes_and_menu
+scenario "About from Small and back" alone about
+scenario "a close request hides into the tray" alone close_hides
+scenario "memory slots: Store, a letter, Recall; the session's end saves" alone memory
+scenario "options: Cancel changes nothing" alone options_cancel
+scenario "options: OK takes effect at once and is saved" alone options_ok
+scenario "Launch Hidden; -u refuses while it runs" alone hidden_start
+scenario "uninstall: No removes nothing" alone uninstall_no
+scenario "uninstall: Yes removes everything" alone uninstall_yes
+scenario "a damaged stored value stops the start" alone damaged_value
+e2e_end

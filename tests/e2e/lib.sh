@@ -7,6 +7,9 @@
 #   scenario "what it shows" FUNCTION [ARGS]...
 #   e2e_end        (prints the totals; fails if a scenario failed)
 #
+# NIMBREL_E2E_ONLY=REGEX runs only the scenarios whose titles match;
+# NIMBREL_E2E_TRACE=1 prints how long each check took since the last one.
+#
 # A failing check prints the scenario's name and keeps a screenshot of that
 # moment in OUT (failed-NAME-SCENARIO.png).
 set -u
@@ -22,13 +25,14 @@ export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 unset WINEPREFIX
 mkdir -p "$HOME"
 
-XVFB= APP= DESK=
+XVFB= APP= DESK= PREPARING=
 SPAWNED=()
 SCRIPT_NAME= SCENARIO= SCENARIO_SLUG=
 total_passed=0 total_failed=0 passed=0 failed=0
 failed_scenarios=()
 
 e2e_cleanup() {
+  [ -n "$PREPARING" ] && wait "$PREPARING" 2>/dev/null   # (its cp is a child of its own)
   [ -n "${WINEPREFIX:-}" ] && wineserver -k 2>/dev/null
   [ -n "$XVFB" ] && kill "$XVFB" 2>/dev/null
   rm -rf "$T"
@@ -74,6 +78,11 @@ shot() {  # NAME: the whole screen into OUT/NAME.png
 }
 
 check() {  # NAME GOT WANT
+  if [ -n "${NIMBREL_E2E_TRACE:-}" ]; then
+    local now=${EPOCHREALTIME/./}
+    echo "  $(((now - ${CHECKED_AT:-$now}) / 1000)) ms: $1"
+    CHECKED_AT=$now
+  fi
   if [ "$2" = "$3" ]; then
     passed=$((passed + 1))
   else
@@ -89,11 +98,13 @@ need() {
 }
 
 scenario() {  # TITLE FUNCTION [ARGS]...
+  [[ $1 =~ ${NIMBREL_E2E_ONLY:-.} ]] || return 0
   SCENARIO=$1
   SCENARIO_SLUG=$(printf '%s' "$1" | tr -c 'A-Za-z0-9' '-' | tr -s '-' | sed 's/-$//' | tr 'A-Z' 'a-z')
   shift
   passed=0 failed=0
   rm -f "$OUT/failed-$SCRIPT_NAME-$SCENARIO_SLUG.png"
+  CHECKED_AT=
   local began=$SECONDS
   fresh_prefix
   "$@"
@@ -118,11 +129,30 @@ e2e_end() {
 
 # ---- a Wine prefix per scenario
 
+# The next scenario's copy is made while this one runs.
+prepare_prefix() {
+  rm -rf "$T/next"
+  cp -a "$READY" "$T/next.part" && mv "$T/next.part" "$T/next"
+}
 fresh_prefix() {
   export WINEPREFIX=$T/pfx
-  rm -rf "$WINEPREFIX"
-  cp -a "$READY" "$WINEPREFIX"
-  APP= DESK=
+  rm -rf "$WINEPREFIX" "$HOME"
+  [ -n "$PREPARING" ] && wait "$PREPARING"
+  if [ -d "$T/next" ]; then mv "$T/next" "$WINEPREFIX"; else cp -a "$READY" "$WINEPREFIX"; fi
+  prepare_prefix >/dev/null 2>&1 </dev/null &
+  PREPARING=$!
+  mkdir -p "$HOME"
+  # The profile's Desktop, Documents and the rest are links to the home the
+  # ready prefix was made with: the scenario's own home instead, so that
+  # what it puts on the desktop stays with it.
+  local link
+  for link in "$WINEPREFIX"/drive_c/users/*/*; do
+    [ -L "$link" ] && ln -sfn "$HOME" "$link"
+  done
+  APP= DESK= W=
+  # The X server starts afresh when its last client leaves, as the last
+  # scenario's did: it is back once it answers.
+  for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
   wineserver -p60
   # Wine's background processes start with the server's first program and
   # inherit its output: started here, they hold /dev/null, and the $(...)
@@ -163,6 +193,9 @@ store_dword() {  # NAME VALUE (negative allowed): written before the program sta
   "$WINE" reg add 'HKCU\Software\Quarvel\Nimbrel' /v "$1" /t REG_DWORD /d "$(printf '0x%x' "$v")" /f \
     >/dev/null 2>&1 </dev/null
 }
+store_binary() {  # NAME HEX: a REG_BINARY value (a stored number: a double's bytes, lowest first)
+  "$WINE" reg add 'HKCU\Software\Quarvel\Nimbrel' /v "$1" /t REG_BINARY /d "$2" /f >/dev/null 2>&1 </dev/null
+}
 set_dpi() {  # DPI: the display's scale for programs started after this
   "$WINE" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1 </dev/null
 }
@@ -186,15 +219,16 @@ inside() {  # "L T R B" "L T R B": whether the first rectangle lies within the s
 
 # ---- the program in plain Xvfb mode (no desktop)
 
-start_plain() {  # starts Nimbrel.exe and waits for its window W to show
-  spawn "$EXE"
+start_plain() {  # [PROGRAM]: starts Nimbrel.exe (or that copy) and waits for its window W to show
+  spawn "${1:-$EXE}"
   APP=$!
   W=$(timeout 30 xdotool search --sync --name '^Quarvel Calculator$' 2>/dev/null | head -1)
   [ -n "$W" ] || return 1
   for _ in $(seq 100); do [ "$(mapped "$W")" = shown ] && break; sleep 0.1; done
   [ "$(mapped "$W")" = shown ]
 }
-mapped() {  # X-WINDOW: shown or hidden
+mapped() {  # X-WINDOW: shown or hidden (no window: hidden; xwininfo would wait for a click)
+  [ -n "$1" ] || { echo hidden; return; }
   xwininfo -id "$1" 2>/dev/null | grep -q 'IsViewable' && echo shown || echo hidden
 }
 x_size() {  # X-WINDOW: WIDTHxHEIGHT (in this mode, the client area)

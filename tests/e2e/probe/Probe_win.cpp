@@ -8,8 +8,13 @@
 // With --desktop the probe first joins the named desktop (a program that was
 // not started in Wine's desktop mode lives in another desktop, where
 // FindWindow doesn't see the calculator). Several commands may follow each
-// other; each prints one line on standard output:
+// other; each prints one line on standard output (but --window):
 //
+//   --window CLASS CAPTION  the commands after it look at that top-level
+//                        window instead of the calculator (CLASS "-": of any
+//                        class); a message box is "#32770" and its caption
+//   text                 text TEXT: what the window's static controls say,
+//                        one after the other (a message box's message)
 //   window | client      window L T R B / client L T R B (screen coordinates)
 //   state                iconic 0|1 visible 0|1
 //   placement            normal L T R B show N (GetWindowPlacement's normal place;
@@ -26,7 +31,8 @@
 //   tip                  tip TEXT, or "tip none": the text of the tooltip shown
 //                        (a visible tooltips_class32 window of any program)
 //   until STATE SECONDS  STATE reached within SECONDS (shown, hidden, iconic,
-//                        found, gone; menu: a popup menu shows; tip, no-tip: a
+//                        found, gone, foreground: the window keys go to;
+//                        menu: a popup menu shows; tip, no-tip: a
 //                        tooltip shows, none does; taskbar: it shows, and the
 //                        work area leaves it out):
 //                        "until STATE ok" or "until STATE timeout"
@@ -38,7 +44,7 @@
 //                        window's place, its size scaled by DPI/FROM (FROM: the
 //                        window's DPI): "dpichanged L T R B" (the suggested rectangle)
 //
-// A missing calculator prints "none" (the exit status is then 2).
+// A missing calculator (or --window) prints "none" (the exit status is then 2).
 #include <windows.h>
 #include <commctrl.h>
 
@@ -52,10 +58,13 @@
 
 namespace {
 
-constexpr const char* kClass = "TfrmNimbrel";
-constexpr const char* kCaption = "Quarvel Calculator";
+// The window the commands look at: the calculator, or the one --window names.
+std::string targetClass = "TfrmNimbrel";
+std::string targetCaption = "Quarvel Calculator";
 
-HWND Calculator() { return FindWindowA(kClass, kCaption); }
+HWND Calculator() {
+  return FindWindowA(targetClass == "-" ? nullptr : targetClass.c_str(), targetCaption.c_str());
+}
 
 void PrintRect(const char* what, const RECT& r) {
   std::printf("%s %ld %ld %ld %ld\n", what, r.left, r.top, r.right, r.bottom);
@@ -99,15 +108,35 @@ HWND ShownTip() {
 // text without asking it, and a tooltip keeps none there; asked with
 // WM_GETTEXT (which the system carries across), it answers with the text it
 // shows.
-std::string TipText(HWND tip) {
+std::string TextOf(HWND w) {
   wchar_t text[512] = {};
   DWORD_PTR length = 0;
-  if (!SendMessageTimeoutW(tip, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000, &length)) {
+  if (!SendMessageTimeoutW(w, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000, &length)) {
     return {};
   }
   char utf8[1024] = {};
   WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8, sizeof utf8 - 1, nullptr, nullptr);
   return utf8;
+}
+
+// The texts of a window's static controls, in their order, each line break
+// as a blank: what a message box says (its icon is a static without text).
+BOOL CALLBACK AddStaticText(HWND w, LPARAM out) {
+  char name[64] = {};
+  GetClassNameA(w, name, sizeof name);
+  if (lstrcmpiA(name, "Static") != 0) return TRUE;
+  std::string text = TextOf(w);
+  for (char& c : text) {
+    if (c == '\r' || c == '\n') c = ' ';
+  }
+  auto& all = *reinterpret_cast<std::string*>(out);
+  if (!text.empty()) all += (all.empty() ? "" : " ") + text;
+  return TRUE;
+}
+std::string StaticText(HWND w) {
+  std::string all;
+  EnumChildWindows(w, AddStaticText, reinterpret_cast<LPARAM>(&all));
+  return all;
 }
 
 bool Reached(const std::string& state) {
@@ -130,6 +159,7 @@ bool Reached(const std::string& state) {
   if (state == "shown") return IsWindowVisible(w) && !IsIconic(w);
   if (state == "hidden") return !IsWindowVisible(w);
   if (state == "iconic") return IsIconic(w);
+  if (state == "foreground") return GetForegroundWindow() == w;
   return false;
 }
 
@@ -282,13 +312,19 @@ int Run(int argc, char** argv) {
       i += 2;
       continue;
     }
+    if (command == "--window" && i + 2 < argc) {
+      targetClass = argv[i + 1];
+      targetCaption = argv[i + 2];
+      i += 2;
+      continue;
+    }
     if (command == "stay" && i + 1 < argc) {
       Sleep(static_cast<DWORD>(std::atof(argv[++i]) * 1000));
       continue;
     }
     if (command == "tip") {
       HWND tip = ShownTip();
-      if (tip) std::printf("tip %s\n", TipText(tip).c_str()); else std::printf("tip none\n");
+      if (tip) std::printf("tip %s\n", TextOf(tip).c_str()); else std::printf("tip none\n");
       continue;
     }
     if (command == "taskbar") {
@@ -322,6 +358,8 @@ int Run(int argc, char** argv) {
         MapWindowPoints(w, nullptr, reinterpret_cast<POINT*>(&r), 2);
       }
       PrintRect(command.c_str(), r);
+    } else if (command == "text") {
+      std::printf("text %s\n", StaticText(w).c_str());
     } else if (command == "state") {
       std::printf("iconic %d visible %d\n", IsIconic(w) ? 1 : 0, IsWindowVisible(w) ? 1 : 0);
     } else if (command == "placement") {
