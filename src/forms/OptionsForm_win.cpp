@@ -101,13 +101,13 @@ class OptionsForm : public win::Window {
   RECT Scaled(const RECT& r) const { return {scale_(r.left), scale_(r.top), scale_(r.right), scale_(r.bottom)}; }
 
   // One control of the table (a radio group with its items), at the scale.
-  void Make(const ControlSpec& spec) {
+  void Make(const ControlSpec& design) {
     const Scale& s = scale_;
-    ControlSpec c = spec;
-    c.left = s(spec.left);
-    c.top = s(spec.top);
-    c.width = s(spec.width);
-    c.height = s(spec.height);
+    ControlSpec c = design;
+    c.left = s(design.left);
+    c.top = s(design.top);
+    c.width = s(design.width);
+    c.height = s(design.height);
     const DWORD child = WS_CHILD | WS_VISIBLE;
     switch (c.kind) {
       case Kind::RadioGroup: {

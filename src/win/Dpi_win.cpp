@@ -8,12 +8,6 @@ namespace nimbrel::win {
 
 namespace {
 
-// The functions that older Windows lack.
-template <class F>
-F Find(const char* dll, const char* name) {
-  return SystemFunction<F>(dll, name);
-}
-
 int SystemDpi() {
   HDC screen = GetDC(nullptr);
   const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
@@ -24,7 +18,7 @@ int SystemDpi() {
 // The monitor's own DPI (Windows 8.1), else the system's.
 int MonitorDpi(HMONITOR monitor) {
   using GetDpiForMonitorFn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
-  static const auto getDpiForMonitor = Find<GetDpiForMonitorFn>("shcore.dll", "GetDpiForMonitor");
+  static const auto getDpiForMonitor = SystemFunction<GetDpiForMonitorFn>("shcore.dll", "GetDpiForMonitor");
   UINT x = 0, y = 0;
   if (monitor && getDpiForMonitor && SUCCEEDED(getDpiForMonitor(monitor, 0 /* MDT_EFFECTIVE_DPI */, &x, &y)) && y > 0) {
     return static_cast<int>(y);
@@ -52,7 +46,7 @@ BOOL CALLBACK AddWorkArea(HMONITOR monitor, HDC, LPRECT, LPARAM list) {
 void BecomeDpiAware() {
   using SetContextFn = BOOL(WINAPI*)(HANDLE);
   using SetAwarenessFn = HRESULT(WINAPI*)(int);
-  if (auto setContext = Find<SetContextFn>("user32.dll", "SetProcessDpiAwarenessContext")) {
+  if (auto setContext = SystemFunction<SetContextFn>("user32.dll", "SetProcessDpiAwarenessContext")) {
     // DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2, then _PER_MONITOR_AWARE.
     if (setContext(reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(-4))) ||
         setContext(reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(-3)))) {
@@ -60,7 +54,7 @@ void BecomeDpiAware() {
     }
     if (GetLastError() == ERROR_ACCESS_DENIED) return;  // already set, by the manifest
   }
-  if (auto setAwareness = Find<SetAwarenessFn>("shcore.dll", "SetProcessDpiAwareness")) {
+  if (auto setAwareness = SystemFunction<SetAwarenessFn>("shcore.dll", "SetProcessDpiAwareness")) {
     if (SUCCEEDED(setAwareness(2 /* PROCESS_PER_MONITOR_DPI_AWARE */))) return;
   }
   SetProcessDPIAware();
@@ -68,7 +62,7 @@ void BecomeDpiAware() {
 
 int DpiOf(HWND window) {
   using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
-  static const auto getDpiForWindow = Find<GetDpiForWindowFn>("user32.dll", "GetDpiForWindow");
+  static const auto getDpiForWindow = SystemFunction<GetDpiForWindowFn>("user32.dll", "GetDpiForWindow");
   if (getDpiForWindow && window) {
     const UINT dpi = getDpiForWindow(window);
     if (dpi > 0) return static_cast<int>(dpi);
@@ -80,7 +74,7 @@ int DpiAt(POINT point) { return MonitorDpi(MonitorFromPoint(point, MONITOR_DEFAU
 
 SIZE OuterSizeForDpi(DWORD style, DWORD exStyle, int clientWidth, int clientHeight, int dpi) {
   using AdjustFn = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
-  static const auto adjust = Find<AdjustFn>("user32.dll", "AdjustWindowRectExForDpi");
+  static const auto adjust = SystemFunction<AdjustFn>("user32.dll", "AdjustWindowRectExForDpi");
   RECT r{0, 0, clientWidth, clientHeight};
   if (!adjust || !adjust(&r, style, FALSE, exStyle, static_cast<UINT>(dpi))) {
     r = {0, 0, clientWidth, clientHeight};
@@ -91,7 +85,7 @@ SIZE OuterSizeForDpi(DWORD style, DWORD exStyle, int clientWidth, int clientHeig
 
 int MetricForDpi(int index, int dpi) {
   using MetricFn = int(WINAPI*)(int, UINT);
-  static const auto metric = Find<MetricFn>("user32.dll", "GetSystemMetricsForDpi");
+  static const auto metric = SystemFunction<MetricFn>("user32.dll", "GetSystemMetricsForDpi");
   if (metric) return metric(index, static_cast<UINT>(dpi));
   // Before Windows 10 the metrics follow the system's DPI only.
   return MulDiv(GetSystemMetrics(index), dpi, SystemDpi());

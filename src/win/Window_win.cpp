@@ -52,15 +52,4 @@ LRESULT CALLBACK Window::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARA
   return 0;
 }
 
-SIZE OuterSize(DWORD style, int clientWidth, int clientHeight) {
-  RECT r{0, 0, clientWidth, clientHeight};
-  AdjustWindowRect(&r, style, FALSE);
-  return {r.right - r.left, r.bottom - r.top};
-}
-
-void SetClientSize(HWND hwnd, int clientWidth, int clientHeight) {
-  const SIZE outer = OuterSize(static_cast<DWORD>(GetWindowLongA(hwnd, GWL_STYLE)), clientWidth, clientHeight);
-  SetWindowPos(hwnd, nullptr, 0, 0, outer.cx, outer.cy, SWP_NOMOVE | SWP_NOZORDER);
-}
-
 }  // namespace nimbrel::win

@@ -41,9 +41,4 @@ class Window {
   static LRESULT CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 };
 
-// The outer size of a window of this style whose client area has the given
-// size, and a resize to it that keeps the window where it is.
-SIZE OuterSize(DWORD style, int clientWidth, int clientHeight);
-void SetClientSize(HWND hwnd, int clientWidth, int clientHeight);
-
 }  // namespace nimbrel::win

@@ -22,15 +22,6 @@ using Access = MemoryRegistry::Access;
 constexpr RootKey HKCU = RootKey::CurrentUser;
 constexpr RootKey HKLM = RootKey::LocalMachine;
 
-std::string Message(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const RegistryError& e) {
-    return e.what();
-  }
-  return "(no exception)";
-}
-
 TEST(MemoryRegistry, AccessRulesPerRoot) {
   // Read-only here opens existing keys and reads them; the real registry
   // refuses Win32Registry's full access to such a key altogether.

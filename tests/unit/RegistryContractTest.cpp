@@ -23,15 +23,6 @@ Bytes Raw(const void* p, size_t n) {
   return Bytes(b, b + n);
 }
 
-std::string Message(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const RegistryError& e) {
-    return e.what();
-  }
-  return "(no exception)";
-}
-
 TEST_P(RegistryContract, OpensKeysRelativeToTheCurrentOne) {
   backend().MakeKey(HKLM, "Software\\Microsoft");
   Registry& r = reg();

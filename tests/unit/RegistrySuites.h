@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <set>
 #include <string>
@@ -15,6 +16,16 @@
 #include "settings/Registry.h"
 
 namespace nimbrel {
+
+// The message of the RegistryError that `f` throws, or "(no exception)".
+inline std::string Message(const std::function<void()>& f) {
+  try {
+    f();
+  } catch (const RegistryError& e) {
+    return e.what();
+  }
+  return "(no exception)";
+}
 
 // A registry in front of another that notes, in order, every value looked
 // up and every value written, and fails the writes of chosen names (as a
