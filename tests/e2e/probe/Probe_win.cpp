@@ -12,9 +12,11 @@
 //
 //   --window CLASS CAPTION  the commands after it look at that top-level
 //                        window instead of the calculator (CLASS "-": of any
-//                        class); a message box is "#32770" and its caption
+//                        class, CAPTION "-": of any caption); a message box
+//                        is "#32770" and its caption
 //   text                 text TEXT: what the window's static controls say,
 //                        one after the other (a message box's message)
+//   caption              caption TEXT: the window's own caption
 //   window | client      window L T R B / client L T R B (screen coordinates)
 //   state                iconic 0|1 visible 0|1
 //   placement            normal L T R B show N (GetWindowPlacement's normal place;
@@ -63,7 +65,8 @@ std::string targetClass = "TfrmNimbrel";
 std::string targetCaption = "Quarvel Calculator";
 
 HWND Calculator() {
-  return FindWindowA(targetClass == "-" ? nullptr : targetClass.c_str(), targetCaption.c_str());
+  return FindWindowA(targetClass == "-" ? nullptr : targetClass.c_str(),
+                     targetCaption == "-" ? nullptr : targetCaption.c_str());
 }
 
 void PrintRect(const char* what, const RECT& r) {
@@ -358,6 +361,10 @@ int Run(int argc, char** argv) {
         MapWindowPoints(w, nullptr, reinterpret_cast<POINT*>(&r), 2);
       }
       PrintRect(command.c_str(), r);
+    } else if (command == "caption") {
+      char caption[512] = {};
+      GetWindowTextA(w, caption, sizeof caption);
+      std::printf("caption %s\n", caption);
     } else if (command == "text") {
       std::printf("text %s\n", StaticText(w).c_str());
     } else if (command == "state") {
