@@ -148,8 +148,8 @@ TEST_F(MovedStartupFolder, AMissingStartupFolderIsMadeWithTheLink) {
   const std::wstring folder = base_ + L"\\Startup";
   StartupAt(folder);
   ASSERT_FALSE(ExistsW(folder));
-  EXPECT_EQ(SpecialFolderPathW(kStartupFolder), folder);
   EXPECT_TRUE(CreateLink(L"C:\\Tools\\Nimbrel.exe", kLinkFileName, kStartupFolder));
+  EXPECT_EQ(SpecialFolderPathW(kStartupFolder), folder);
   EXPECT_TRUE(ExistsW(folder + L"\\Quarvel Calculator.lnk"));
   EXPECT_TRUE(reports.empty());
   // The ANSI form of the folder names the same place.
