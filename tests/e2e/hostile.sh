@@ -10,8 +10,8 @@
 #   - a file standing where the Startup folder should be (Wine runs as root
 #     here, so a read-only folder can't be made: the file stands in);
 #   - a megabyte of text on the clipboard;
-#   - a second start while the first is hidden in the tray, and two starts
-#     at the same moment.
+#   - a second start while the first is hidden in the tray, two starts at
+#     the same moment, and a start and -u while another is still starting.
 
 start_args() {  # ARGS...: the calculator started with these arguments, shown and active
   spawn "$EXE" "$@"
@@ -101,8 +101,9 @@ non_ascii_user() {
   options OK LaunchAtStartUp
   check "the link is made in the missing Startup folder" \
     "$([ -f "$home/Startup/Quarvel Calculator.lnk" ] && echo present || echo absent)" present
-  end_session
-  check "it ends with the session" "$(ended "$APP")" ended
+  # Ended from the tray, not with the session: the next Wine session would
+  # start whatever the Startup folder holds, the calculator now among them.
+  stop
   check "StartUp is on" "$(stored StartUp)" 0x1
   W=
   spawn "$INSTALLED" -u
@@ -113,6 +114,7 @@ non_ascii_user() {
   check "the script in the user's temporary folder removed the program" \
     "$([ -e "$INSTALL" ] && echo present || echo gone)" gone
   check "and the link" "$([ -e "$home/Startup/Quarvel Calculator.lnk" ] && echo present || echo gone)" gone
+  for _ in $(seq 50); do [ -e "$home/Temp/DelUS.bat" ] || break; sleep 0.1; done   # its last line
   check "and itself" "$([ -e "$home/Temp/DelUS.bat" ] && echo present || echo gone)" gone
 }
 
@@ -215,6 +217,30 @@ two_starts() {
   check "the calculator works" "$(adds_up)" 5.0000
 }
 
+# While another calculator is starting (its start lock held, its window
+# not made yet), a start says it is running and -u refuses.
+while_another_starts() {
+  install
+  ( exec "$WINE" "$PROBE_EXE" startlock 20 ) >"$T/lock" 2>/dev/null </dev/null &
+  SPAWNED+=($!)
+  for _ in $(seq 100); do grep -q startlock "$T/lock" && break; sleep 0.1; done
+  need "the lock is held" "$(tr -d '\r' < "$T/lock")" "startlock held" || return
+  spawn "$INSTALLED" -u
+  local u=$!
+  check "-u refuses" "$(box_says "$CAPTION")" \
+    "Quarvel Calculator is currently running.  Please exit the program before uninstalling."
+  answer "$CAPTION" Return
+  check "the uninstaller ends" "$(ended "$u")" ended
+  check "removing nothing" "$(installed)" present
+  window_closed "$BOX" >/dev/null   # before the next box of the same caption,
+  BOX=                              # which Wine may give the same X window
+  spawn "$INSTALLED"
+  local second=$!
+  check "a start says it is running" "$(box_says "$CAPTION")" "Quarvel Calculator is already running."
+  answer "$CAPTION" Return
+  check "the start ends" "$(ended "$second")" ended
+}
+
 scenario "hostile: a 32 K command line" alone long_command_line
 scenario "hostile: a folder in other scripts beyond MAX_PATH" alone far_folder
 scenario "hostile: a user name in another script" alone non_ascii_user
@@ -222,3 +248,4 @@ scenario "hostile: a file where the Startup folder should be" alone startup_bloc
 scenario "hostile: a megabyte on the clipboard" alone megabyte_clipboard
 scenario "hostile: a second start while hidden in the tray" alone second_start_hidden
 scenario "hostile: two starts at the same moment" alone two_starts
+scenario "hostile: a start and -u while another is starting" alone while_another_starts

@@ -38,6 +38,10 @@
 //                        tooltip shows, none does; taskbar: it shows, and the
 //                        work area leaves it out):
 //                        "until STATE ok" or "until STATE timeout"
+//   startlock SECONDS    holds the calculator's start lock (its named mutex)
+//                        that long, as a calculator still starting does:
+//                        "startlock held", or "startlock taken" when
+//                        another holds it already
 //   stay SECONDS         does nothing that long: a program that keeps Wine's
 //                        desktop open (it closes when its last program ends)
 //   endsession           WM_QUERYENDSESSION, WM_ENDSESSION (TRUE), then the
@@ -319,6 +323,16 @@ int Run(int argc, char** argv) {
       targetClass = argv[i + 1];
       targetCaption = argv[i + 2];
       i += 2;
+      continue;
+    }
+    if (command == "startlock" && i + 1 < argc) {
+      // Holds the calculator's start lock, as a calculator that is still
+      // starting holds it, for that long.
+      HANDLE lock = CreateMutexA(nullptr, FALSE, "Local\\Nimbrel.QuarvelCalculator");
+      std::printf("startlock %s\n", lock && GetLastError() != ERROR_ALREADY_EXISTS ? "held" : "taken");
+      std::fflush(stdout);
+      Sleep(static_cast<DWORD>(std::atof(argv[++i]) * 1000));
+      if (lock) CloseHandle(lock);
       continue;
     }
     if (command == "stay" && i + 1 < argc) {
