@@ -1,6 +1,7 @@
 # Hostile input from outside, end to end: sourced by e2e.sh, whose helpers
 # (start, box_says, answer, install, options, ...) it uses, one scenario
 # each on a fresh prefix:
+#   - a damaged stored value: the settings stay as stored;
 #   - a command line of 32 K characters;
 #   - the program in a folder named in two other scripts, nested beyond
 #     MAX_PATH: it starts, its uninstall entry names it, -u removes it;
@@ -143,7 +144,7 @@ startup_blocked() {
   check "StartUp stays off" "$(stored StartUp)" 0x0
 }
 
-# A megabyte of text on the clipboard, no zero within the first 31 characters' reach.
+# A megabyte of text on the clipboard, then no text at all.
 # Wine takes a moment to learn that X's clipboard has a new owner: until it
 # does, Paste reads what was there before. So the text is offered again
 # until a paste has read it (ten tries), each paste checked through Copy
@@ -161,6 +162,33 @@ megabyte_clipboard() {
   check "the number in its first 31 characters is pasted" "$x" 42.5778
   xdotool key 1 KP_Add
   check "and the calculator goes on" "$(copied)" 43.5778
+  # A clipboard with no text at all (a picture only) pastes as empty text: 0.
+  for _ in $(seq 10); do
+    printf '\x89PNG\r\n' | xclip -i -selection clipboard -t image/png >/dev/null 2>&1
+    sleep 0.5
+    xdotool key shift+Insert
+    x=$(copied)
+    [ "$x" = 0.0000 ] && break
+  done
+  check "no text on the clipboard pastes 0" "$x" 0.0000
+  xdotool key Down
+  check "above the number before it" "$(copied)" 43.5778
+}
+
+# A damaged value stops the start; the settings stay as they were stored,
+# also when the session ends while the message shows.
+damaged_untouched() {
+  store_dword Decs 2
+  store_binary Stack0 0000000000001440   # 5
+  "$WINE" reg add "$SETTINGS_KEY" /v Stack5 /t REG_BINARY /d 00112233445566778899 /f >/dev/null 2>&1 </dev/null
+  spawn "$EXE"
+  APP=$!
+  check "the message names the damaged value" "$(box_says "$CAPTION")" "Failed to get data for 'Stack5'"
+  end_session
+  check "the session's end ends it" "$(ended "$APP")" ended
+  check "nothing was written over the settings" "$(stored Decs) $(stored Stack0) $(stored Stack5)" \
+    "0x2 0000000000001440 00112233445566778899"
+  check "nor added to them" "$(stored Left)$(stored Base)" ""
 }
 
 # A second start while the first is hidden in the tray.
@@ -241,6 +269,7 @@ while_another_starts() {
   check "the start ends" "$(ended "$second")" ended
 }
 
+scenario "hostile: a damaged value leaves the settings as stored" alone damaged_untouched
 scenario "hostile: a 32 K command line" alone long_command_line
 scenario "hostile: a folder in other scripts beyond MAX_PATH" alone far_folder
 scenario "hostile: a user name in another script" alone non_ascii_user
