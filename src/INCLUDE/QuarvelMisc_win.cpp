@@ -6,6 +6,7 @@
 
 #include <cstdio>
 
+#include "win/Paths_win.h"
 #include "win/SystemFunction_win.h"
 
 namespace nimbrel {
@@ -66,34 +67,33 @@ class ComPtr {
 
 }  // namespace
 
-std::string SpecialFolderPath(int folderId) {
-  static const auto location = Shell32<decltype(&::SHGetSpecialFolderLocation)>("SHGetSpecialFolderLocation");
-  static const auto pathOf = Shell32<decltype(&::SHGetPathFromIDListA)>("SHGetPathFromIDListA");
-  static const auto freeItems = Ole32<decltype(&::CoTaskMemFree)>("CoTaskMemFree");
-  LPITEMIDLIST items = nullptr;
-  if (!location || !pathOf || !freeItems || FAILED(location(nullptr, folderId, &items)) || !items) return "";
-  char path[MAX_PATH] = {};
-  const bool found = pathOf(items, path) != FALSE;
-  freeItems(items);
-  return found ? path : "";
+std::wstring SpecialFolderPathW(int folderId, bool create, HRESULT* failure) {
+  static const auto folderPath = Shell32<decltype(&::SHGetFolderPathW)>("SHGetFolderPathW");
+  // The desktop as a folder of files, not the shell's namespace root.
+  const int csidl = folderId == kDesktopFolder ? CSIDL_DESKTOPDIRECTORY : folderId;
+  wchar_t path[MAX_PATH] = {};
+  const HRESULT result = folderPath ? folderPath(nullptr, csidl | (create ? CSIDL_FLAG_CREATE : 0), nullptr,
+                                                 SHGFP_TYPE_CURRENT, path)
+                                    : HRESULT_FROM_WIN32(ERROR_PROC_NOT_FOUND);
+  if (failure) *failure = result;
+  if (FAILED(result) || result == S_FALSE) return L"";
+  return path;
 }
 
-void CreateLink(const std::string& target, const std::string& linkName, int folderId) {
-  ComScope com;
-  const std::string folder = SpecialFolderPath(folderId);
-  if (folder.empty()) {
-    ErrorReport(__LINE__, kSourceFile, ERROR_PATH_NOT_FOUND);
-    return;
-  }
-  const std::string path = folder + "\\" + linkName;
-  ComPtr<IShellLinkA> link;
+std::string SpecialFolderPath(int folderId) { return win::NarrowPath(SpecialFolderPathW(folderId, false)); }
+
+namespace {
+
+// Writes the link file; false, with the system's error shown, when it can't.
+bool SaveLink(const std::wstring& target, const std::wstring& linkName, const std::wstring& path) {
+  ComPtr<IShellLinkW> link;
   static const auto create = Ole32<decltype(&::CoCreateInstance)>("CoCreateInstance");
-  HRESULT result = create ? create(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+  HRESULT result = create ? create(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                                    reinterpret_cast<void**>(link.put()))
                           : HRESULT_FROM_WIN32(ERROR_PROC_NOT_FOUND);
   if (FAILED(result)) {
     ErrorReport(__LINE__, kSourceFile, ErrorCodeOf(result));
-    return;
+    return false;
   }
   link->SetPath(target.c_str());
   link->SetDescription(linkName.c_str());
@@ -101,22 +101,55 @@ void CreateLink(const std::string& target, const std::string& linkName, int fold
   result = link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(file.put()));
   if (FAILED(result)) {
     ErrorReport(__LINE__, kSourceFile, ErrorCodeOf(result));
-    return;
+    return false;
   }
-  wchar_t widePath[MAX_PATH] = {};
-  if (MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, widePath, MAX_PATH) == 0) {
-    ErrorReport(__LINE__, kSourceFile);
-    return;
+  result = file->Save(path.c_str(), TRUE);
+  if (FAILED(result)) {
+    ErrorReport(__LINE__, kSourceFile, ErrorCodeOf(result));
+    return false;
   }
-  result = file->Save(widePath, TRUE);
-  if (FAILED(result)) ErrorReport(__LINE__, kSourceFile, ErrorCodeOf(result));
+  return true;
+}
+
+}  // namespace
+
+bool CreateLink(const std::wstring& target, const std::string& linkName, int folderId) {
+  ComScope com;
+  // A Startup folder that doesn't exist yet is made; one that can't be
+  // (a file stands in its place, no rights) is reported with the system's
+  // text.
+  HRESULT failure = S_OK;
+  const std::wstring folder = SpecialFolderPathW(folderId, true, &failure);
+  if (folder.empty()) {
+    ErrorReport(__LINE__, kSourceFile, FAILED(failure) ? ErrorCodeOf(failure) : ERROR_PATH_NOT_FOUND);
+    return false;
+  }
+  const std::wstring name = win::Widened(linkName);
+  return SaveLink(target, name, folder + L"\\" + name);
+}
+
+bool CreateLink(const std::string& target, const std::string& linkName, int folderId) {
+  return CreateLink(win::Widened(target), linkName, folderId);
 }
 
 bool DeleteLink(HWND, const std::string& linkName, int folderId) {
-  const std::string folder = SpecialFolderPath(folderId);
+  const std::wstring folder = SpecialFolderPathW(folderId, false);
   if (folder.empty()) return false;
-  return DeleteFileA((folder + "\\" + linkName).c_str()) != FALSE;
+  return DeleteFileW((folder + L"\\" + win::Widened(linkName)).c_str()) != FALSE;
 }
+
+namespace {
+ReportShower reportShower = nullptr;
+void ShowReport(const char* text, const char* caption) {
+  if (reportShower) {
+    reportShower(text, caption);
+  } else {
+    MessageBoxA(nullptr, text, caption, MB_OK | MB_ICONWARNING);
+  }
+}
+}  // namespace
+
+void SetReportShower(ReportShower shower) { reportShower = shower; }
 
 void ErrorReport(int line, const char* file, DWORD code) {
   if (code == 0) code = GetLastError();
@@ -126,14 +159,14 @@ void ErrorReport(int line, const char* file, DWORD code) {
   if (length != 0 && text) {
     char caption[256];
     std::snprintf(caption, sizeof caption, "Generic, Line=%u, File=%s", static_cast<unsigned>(line & 0xFFFF), file);
-    MessageBoxA(nullptr, text, caption, MB_OK | MB_ICONWARNING);
+    ShowReport(text, caption);
     LocalFree(text);
     return;
   }
   char message[128];
   std::snprintf(message, sizeof message, "An error occured calling FormatMessage().Error Code %lu",
                 static_cast<unsigned long>(GetLastError()));
-  MessageBoxA(nullptr, message, "Generic", MB_OK | MB_ICONWARNING);
+  ShowReport(message, "Generic");
 }
 
 }  // namespace nimbrel

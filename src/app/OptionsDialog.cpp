@@ -94,12 +94,15 @@ void ApplyOptions(const OptionsDraft& d, DisplayOptions& options, EntryLine& ent
   options.Angles = static_cast<int16_t>(d.angles);
   options.Notation = static_cast<int16_t>(d.notation);
   if (d.startUp != (launch.StartUp != 0)) {
+    // StartUp is on only while a link exists: when it can't be made the
+    // option stays off, and the next OK tries again.
+    bool on = false;
     if (d.startUp) {
-      effects.CreateStartupLink();
+      on = effects.CreateStartupLink();
     } else {
       effects.DeleteStartupLink();
     }
-    launch.StartUp = d.startUp ? 1 : 0;  // also when the link operation failed
+    launch.StartUp = on ? 1 : 0;
   }
   launch.Hidden = d.hidden ? 1 : 0;
   if (d.trayIcon != (launch.TrayIcon != 0)) {

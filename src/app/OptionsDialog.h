@@ -59,8 +59,9 @@ void TickTrayIcon(OptionsDraft& draft, bool ticked);
 class OptionsEffects {
  public:
   virtual ~OptionsEffects() = default;
-  // The link "Quarvel Calculator.lnk" to this program in the Startup folder.
-  virtual void CreateStartupLink() = 0;
+  // The link "Quarvel Calculator.lnk" to this program in the Startup folder;
+  // true when it was written (a failure has been shown to the user).
+  virtual bool CreateStartupLink() = 0;
   virtual void DeleteStartupLink() = 0;
   virtual void ShowTrayIcon(bool shown) = 0;
 };

@@ -1,5 +1,6 @@
 #include "display/ClipboardText.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <cstdlib>
@@ -38,6 +39,13 @@ size_t NumberPrefix(const std::string& s) {
 }
 
 }  // namespace
+
+std::string BoundedText(const char* block, size_t size, size_t limit) {
+  const size_t n = std::min(size, limit);
+  size_t length = 0;
+  while (length < n && block[length] != '\0') ++length;
+  return std::string(block, length);
+}
 
 std::string CopyTextFromLine(const std::string& line) {
   std::string text = line.size() > 3 ? line.substr(3) : std::string();

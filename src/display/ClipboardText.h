@@ -20,6 +20,11 @@ std::string CopyTextFromLine(const std::string& line);
 // X formatted under the options, as clipboard text.
 std::string CopyText(Extended x, const DisplayOptions& options);
 
+// The text in a memory block of `size` bytes from the clipboard: up to its
+// terminating zero, but never past the block (whose text may lack the zero)
+// nor past `limit` characters.
+std::string BoundedText(const char* block, size_t size, size_t limit);
+
 // The number in a clipboard text: its first 31 characters, keeping only
 // "0"-"9", ".", "-", "E" and "e", read as a decimal number (the longest
 // leading part that forms one; 0 when there is none: "12 dogs, 34 cats" is

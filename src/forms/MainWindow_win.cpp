@@ -11,6 +11,7 @@
 #include "INCLUDE/QuarvelMisc_win.h"
 #include "forms/MemoryForm_win.h"
 #include "forms/OptionsForm_win.h"
+#include "display/ClipboardText.h"
 #include "display/StackWindow.h"
 #include "settings/Win32Registry_win.h"
 #include "app/Placement.h"
@@ -161,7 +162,12 @@ void MainWindow::Create() {
   Win32Registry registry;
   WriteUninstallEntry(registry, win::ModulePath(), InstalledSizeKb());
   Mark("uninstall-entry");
+  // Until the settings are loaded there is nothing to write back: a load
+  // that fails on a damaged value must leave the stored settings as they
+  // are, also when the session ends under its message box.
+  saved_ = true;
   calc_.Load(registry);
+  saved_ = false;
   Mark("load-settings");
 
   // The stored place's monitor decides the scale, and the scale the size.
@@ -514,7 +520,7 @@ void MainWindow::ShowOptions() {
   if (draft) calc_.ApplyOptionsDraft(*draft, *this);
 }
 
-void MainWindow::CreateStartupLink() { CreateLink(win::ModulePath(), kLinkFileName, kStartupFolder); }
+bool MainWindow::CreateStartupLink() { return CreateLink(win::ModulePathW(), kLinkFileName, kStartupFolder); }
 void MainWindow::DeleteStartupLink() { DeleteLink(hwnd_, kLinkFileName, kStartupFolder); }
 void MainWindow::ShowTrayIcon(bool shown) {
   if (shown) {
@@ -565,7 +571,9 @@ std::string MainWindow::GetClipboardText() {
   if (!OpenClipboard(hwnd_)) return text;
   if (HANDLE data = GetClipboardData(CF_TEXT)) {
     if (const char* chars = static_cast<const char*>(GlobalLock(data))) {
-      text = chars;
+      // No further than the block, whose text may lack its terminating
+      // zero, and no further than Paste reads.
+      text = BoundedText(chars, GlobalSize(data), kPasteBuffer);
       GlobalUnlock(data);
     }
   }

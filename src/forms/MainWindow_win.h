@@ -69,7 +69,7 @@ class MainWindow : public win::Window, public Platform, public OptionsEffects {
   std::string GetClipboardText() override;
 
   // ---- what the options dialog's OK does at once
-  void CreateStartupLink() override;
+  bool CreateStartupLink() override;
   void DeleteStartupLink() override;
   void ShowTrayIcon(bool shown) override;
 

@@ -34,6 +34,7 @@ enum RegType : uint32_t {
   kRegExpandSz = 2,
   kRegBinary = 3,
   kRegDword = 4,
+  kRegMultiSz = 7,
   kRegQword = 11,
 };
 

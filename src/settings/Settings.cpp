@@ -160,6 +160,22 @@ Stored Read(Registry& registry, const SettingValue& v) {
   return {};
 }
 
+// Whether a stored integer means anything in its home. The options dialog
+// writes only these; anything else came from outside and gives way to the
+// default: a base other than 8, 10 or 16 (the display, the entry line and
+// the dialog would each read it differently), an angle unit or a notation
+// outside the dialog's choices, a memory letter that is not A to Z.
+bool Meaningful(const SettingValue& v, int32_t stored) {
+  const int16_t low = Low16(stored);
+  if (const auto* field = std::get_if<int16_t D::*>(&v.home)) {
+    if (*field == &D::Base) return low == 8 || low == 10 || low == 16;
+    if (*field == &D::Angles) return low >= 0 && low <= 2;
+    if (*field == &D::Notation) return low >= 0 && low <= 3;
+  }
+  if (std::holds_alternative<MemoryKey>(v.home)) return low == 0 || (low >= 'A' && low <= 'Z');
+  return true;
+}
+
 void Write(Registry& registry, const SettingValue& v, const Stored& s) {
   switch (v.encoding) {
     case Encoding::Integer: registry.WriteInteger(v.name, s.integer); break;
@@ -248,11 +264,36 @@ void LoadSettings(Registry& registry, Engine& engine, DisplayOptions& display,
   // A key that can't be opened leaves no key open: every value is then
   // missing and takes its default.
   OpenSettingsKey(registry);
+  // Every value is read before any is applied: a damaged one throws while
+  // the homes are still as they were.
+  struct Loaded {
+    Stored value;
+    bool stored;
+  };
+  std::vector<Loaded> loaded;
+  loaded.reserve(std::size(kSettings));
   for (const SettingValue& v : kSettings) {
     const bool stored = registry.ValueExists(v.name);
-    const Stored s = stored ? Read(registry, v) : Stored{v.fallback, 0};
-    Apply(v, s, stored, engine, display, window);
+    Stored s = stored ? Read(registry, v) : Stored{v.fallback, 0};
+    if (!Meaningful(v, s.integer)) s.integer = v.fallback;
+    loaded.push_back({s, stored});
   }
+  // Applied to copies, which replace the homes together.
+  Engine newEngine = engine;
+  DisplayOptions newDisplay = display;
+  WindowSettings newWindow = window;
+  for (size_t i = 0; i < loaded.size(); ++i) {
+    Apply(kSettings[i], loaded[i].value, loaded[i].stored, newEngine, newDisplay, newWindow);
+  }
+  engine = newEngine;
+  display = newDisplay;
+  window = newWindow;
+}
+
+std::vector<std::string> SettingNames() {
+  std::vector<std::string> names;
+  for (const SettingValue& v : kSettings) names.emplace_back(v.name);
+  return names;
 }
 
 namespace {

@@ -32,6 +32,9 @@ enum class SettingKind {
   Float,    // REG_BINARY, an 8-byte double
 };
 
+// The names of the settings values, in the order LoadSettings reads them.
+std::vector<std::string> SettingNames();
+
 // The kind of the settings value of that name (names ignore case, as in the
 // registry), or nothing when the settings key has no such value.
 std::optional<SettingKind> SettingKindOf(std::string_view name);
@@ -65,10 +68,13 @@ struct WindowSettings {
 // the ten stack levels (pushed level 10 first, so that they come back in
 // place; all ten are pushed, 0 for a missing one) and the memory slots. A
 // missing value takes its default. A number stored as NaN or infinity loads
-// as 0. Opens the key on HKEY_CURRENT_USER, creating Quarvel and Nimbrel if
-// missing; when it can't be opened every value takes its default.
-// Throws RegistryError for a stored value of the wrong type or size; the
-// values read before it have been applied.
+// as 0; a Base other than 8, 10 or 16, an Angles outside 0..2, a Notation
+// outside 0..3 and a memory key that is not a letter A..Z (or 0) load as
+// their defaults. Opens the key on HKEY_CURRENT_USER, creating Quarvel and
+// Nimbrel if missing; when it can't be opened every value takes its default.
+// Throws RegistryError for a stored value of the wrong type or size, and
+// then every home is left exactly as it was: all values are read before any
+// is applied.
 void LoadSettings(Registry& registry, Engine& engine, DisplayOptions& display,
                   WindowSettings& window);
 

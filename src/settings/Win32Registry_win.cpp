@@ -7,7 +7,7 @@
 namespace nimbrel {
 
 static_assert(kRegNone == REG_NONE && kRegSz == REG_SZ && kRegExpandSz == REG_EXPAND_SZ &&
-              kRegBinary == REG_BINARY && kRegDword == REG_DWORD && kRegQword == REG_QWORD);
+              kRegBinary == REG_BINARY && kRegDword == REG_DWORD && kRegMultiSz == REG_MULTI_SZ && kRegQword == REG_QWORD);
 
 namespace {
 

@@ -30,12 +30,20 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   // Before any window: drawn at each monitor's own scale (the manifest says
   // so too; this covers a copy whose manifest was lost).
   win::BecomeDpiAware();
+  // Two starts at the same moment both find no window yet; the named mutex
+  // tells them apart. Whoever makes it first is the calculator (or the
+  // uninstaller); it lives as long as this process, so that an uninstall
+  // also refuses while another calculator is still starting, and a start
+  // refuses while an uninstall runs.
+  const HANDLE startLock = CreateMutexA(nullptr, FALSE, "Local\\Nimbrel.QuarvelCalculator");
+  const bool anotherStart = startLock && GetLastError() == ERROR_ALREADY_EXISTS;
   const HWND running = FindWindowA(kWindowClass, kCaption);
 
   // The tail is taken from the whole command line by our own rule rather
   // than the runtime's, which may differ between runtimes.
   if (IsUninstallRequest(CommandTail(GetCommandLineA()))) {
-    if (running) {
+    if (running || anotherStart) {
+      if (startLock) CloseHandle(startLock);  // a refused start holds nobody else off
       MessageBoxA(nullptr, kCurrentlyRunning, kCaption, MB_OK | MB_ICONERROR);
     } else {
       RunUninstall(win::ModulePath());
@@ -43,11 +51,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     return 0;
   }
 
-  // Two starts at the same moment both find no window yet; the named mutex
-  // tells them apart. It lives as long as this process.
-  const HANDLE startLock = CreateMutexA(nullptr, FALSE, "Local\\Nimbrel.QuarvelCalculator");
-  const bool anotherStart = startLock && GetLastError() == ERROR_ALREADY_EXISTS;
   if (running || anotherStart) {
+    if (startLock) CloseHandle(startLock);
     MessageBoxA(nullptr, kAlreadyRunning, kCaption, MB_OK);
     return 0;
   }

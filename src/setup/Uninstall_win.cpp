@@ -6,6 +6,7 @@
 #include "app/Caption.h"
 #include "setup/Uninstall.h"
 #include "settings/Win32Registry_win.h"
+#include "win/Paths_win.h"
 
 namespace nimbrel {
 
@@ -28,36 +29,61 @@ class WindowsUninstallShell : public UninstallShell {
 
 }  // namespace
 
-unsigned long StartSelfDelete(const std::string& exePath, const std::string& folder) {
-  // The script goes to the temporary folder: the root of the drive is
-  // closed to ordinary users, and the script must not stand in the folder
-  // it removes.
-  char temp[MAX_PATH] = {};
-  const DWORD length = GetTempPathA(MAX_PATH, temp);
-  if (length == 0 || length >= MAX_PATH) return 0;
-  std::string directory = temp;
-  if (!directory.empty() && directory.back() == '\\') directory.pop_back();
-  const std::string scriptPath = directory + "\\DelUS.bat";
-  const std::string script = SelfDeleteScript(exePath, folder, scriptPath);
+namespace {
 
-  HANDLE file = CreateFileA(scriptPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+// Writes the script; false when it can't be.
+bool WriteScript(const std::wstring& path, const std::string& script) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return 0;  // the executable and its folder stay
+  if (file == INVALID_HANDLE_VALUE) return false;
   DWORD written = 0;
   const bool complete = WriteFile(file, script.data(), static_cast<DWORD>(script.size()), &written, nullptr) &&
                         written == script.size();
   CloseHandle(file);
-  if (!complete) return 0;
+  return complete;
+}
 
-  char shell[MAX_PATH] = "cmd.exe";
-  GetEnvironmentVariableA("COMSPEC", shell, MAX_PATH);
-  std::string command = "\"" + std::string(shell) + "\" /c \"\"" + scriptPath + "\"\"";
-  STARTUPINFOA startup{};
+// The temporary folder, without its final backslash.
+std::wstring TempFolder() {
+  std::wstring temp(MAX_PATH + 1, L'\0');
+  DWORD n = GetTempPathW(static_cast<DWORD>(temp.size()), temp.data());
+  if (n >= temp.size()) {
+    temp.resize(n + 1);
+    n = GetTempPathW(static_cast<DWORD>(temp.size()), temp.data());
+  }
+  if (n == 0 || n >= temp.size()) return L"";
+  temp.resize(n);
+  if (!temp.empty() && temp.back() == L'\\') temp.pop_back();
+  return temp;
+}
+
+}  // namespace
+
+unsigned long StartSelfDelete(const std::string& exePath, const std::string& folder) {
+  // The script goes to the temporary folder: the root of the drive is
+  // closed to ordinary users, and the script must not stand in the folder
+  // it removes.
+  const std::wstring directory = TempFolder();
+  if (directory.empty()) return 0;
+  const std::wstring scriptPath = directory + L"\\DelUS.bat";
+  if (!WriteScript(scriptPath, "")) return 0;  // there, so that it has a short form
+  // cmd reads a batch file in the OEM code page: each path in that page,
+  // or as its short form where the page lacks a character of it.
+  const std::string oemExe = win::NarrowPath(win::Widened(exePath), CP_OEMCP);
+  const std::string oemFolder = win::NarrowPath(win::Widened(folder), CP_OEMCP);
+  const std::string oemScript = win::NarrowPath(scriptPath, CP_OEMCP);
+  if (oemExe.empty() || oemFolder.empty() || oemScript.empty()) return 0;
+  if (!WriteScript(scriptPath, SelfDeleteScript(oemExe, oemFolder, oemScript))) return 0;
+
+  wchar_t shell[MAX_PATH] = L"cmd.exe";
+  GetEnvironmentVariableW(L"COMSPEC", shell, MAX_PATH);
+  std::wstring command = L"\"" + std::wstring(shell) + L"\" /c \"\"" + scriptPath + L"\"\"";
+  STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = SW_HIDE;
   PROCESS_INFORMATION process{};
-  if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED | IDLE_PRIORITY_CLASS,
+  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED | IDLE_PRIORITY_CLASS,
                       nullptr, directory.c_str(), &startup, &process)) {
     return 0;
   }

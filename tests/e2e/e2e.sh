@@ -504,4 +504,6 @@ scenario "Launch Hidden; -u refuses while it runs" alone hidden_start
 scenario "uninstall: No removes nothing" alone uninstall_no
 scenario "uninstall: Yes removes everything" alone uninstall_yes
 scenario "a damaged stored value stops the start" alone damaged_value
+# Hostile input from outside: its own scenarios, on the helpers above.
+. "$(dirname "$0")/hostile.sh"
 e2e_end

@@ -82,6 +82,27 @@ TEST(PasteValue, RefusesNumbersBeyondTheRange) {
   }
 }
 
+TEST(BoundedText, StopsAtTheZeroTheBlockOrTheLimit) {
+  const char block[] = {'1', '2', '3', '\0', '9'};
+  EXPECT_EQ(BoundedText(block, sizeof block, 31), "123");
+  // A block whose text has no terminating zero: its bytes and no more.
+  const char unterminated[] = {'4', '5', '6'};
+  EXPECT_EQ(BoundedText(unterminated, sizeof unterminated, 31), "456");
+  EXPECT_EQ(BoundedText(unterminated, 0, 31), "");
+  EXPECT_EQ(BoundedText(block, sizeof block, 2), "12");
+}
+
+TEST(BoundedText, AMegabyteOfTextPastesTheNumberInItsFirst31Characters) {
+  // No zero anywhere in the megabyte: only the first 31 characters are read.
+  std::string megabyte(1 << 20, '7');
+  megabyte.replace(0, 12, "Total: 42.5 ");
+  const std::string read = BoundedText(megabyte.data(), megabyte.size(), kPasteBuffer);
+  EXPECT_EQ(read.size(), static_cast<size_t>(kPasteBuffer));
+  // "Total: 42.5 " then 19 sevens: the kept characters join to 42.5777...
+  EXPECT_EQ(PasteValue(read), PasteValue("42.5" + std::string(19, '7')));
+  EXPECT_EQ(PasteValue(megabyte), PasteValue(read));
+}
+
 struct PasteFixture : ::testing::Test {
   Engine engine;
   DisplayOptions options;

@@ -42,6 +42,34 @@ TEST(CommandLine, TheTailAndTheUninstallRequest) {
   }
 }
 
+TEST(CommandLine, The32KLineOfTheSystemIsTakenWhole) {
+  // The longest command line Windows passes: 32767 characters with its zero.
+  const std::string name = "\"C:\\Program Files\\Nimbrel\\Nimbrel.exe\"";
+  const size_t room = 32767 - 1 - name.size() - 1;  // after the name and one blank
+  const struct {
+    std::string rest;
+    bool uninstall;
+  } cases[] = {
+      {std::string(room, 'x'), false},
+      {"-u" + std::string(room - 2, ' '), false},  // trailing blanks belong to the tail
+      {std::string(room - 2, ' ') + "-u", true},   // blanks before it don't
+  };
+  for (const auto& c : cases) {
+    const std::string line = name + " " + c.rest;
+    ASSERT_EQ(line.size(), 32766u);
+    // The blanks after the name are skipped, the rest is kept to its end.
+    const std::string_view tail = CommandTail(line);
+    EXPECT_EQ(tail.size(), c.rest.size() - c.rest.find_first_not_of(' '));
+    EXPECT_EQ(tail.data() + tail.size(), line.data() + line.size());
+    EXPECT_EQ(IsUninstallRequest(tail), c.uninstall);
+  }
+  // A name that fills the line, unquoted and quoted without its closing quote.
+  const std::string longName(32766, 'n');
+  EXPECT_EQ(CommandTail(longName), "");
+  EXPECT_EQ(CommandTail("\"" + longName), "");
+  EXPECT_EQ(CommandTail(longName + " -u"), "-u");
+}
+
 TEST(ProgramFolder, IsThePathUpToItsLastBackslash) {
   EXPECT_EQ(ProgramFolder("C:\\A\\B\\Nimbrel.exe"), "C:\\A\\B");
   EXPECT_EQ(ProgramFolder("C:\\Nimbrel.exe"), "C:");

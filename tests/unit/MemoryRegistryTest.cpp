@@ -15,6 +15,7 @@ namespace nimbrel {
 INSTANTIATE_TEST_SUITE_P(Registry, RegistryContract, testing::Values(InMemory()), BackendName);
 INSTANTIATE_TEST_SUITE_P(Registry, SettingsStore, testing::Values(InMemory()), BackendName);
 INSTANTIATE_TEST_SUITE_P(Registry, UninstallEntry, testing::Values(InMemory()), BackendName);
+INSTANTIATE_TEST_SUITE_P(Registry, DamagedSettings, testing::Values(InMemory()), BackendName);
 
 namespace {
 

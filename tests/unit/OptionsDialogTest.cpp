@@ -13,10 +13,14 @@ namespace nimbrel {
 namespace {
 
 struct RecordingEffects : OptionsEffects {
-  void CreateStartupLink() override { calls.push_back("create link"); }
+  bool CreateStartupLink() override {
+    calls.push_back("create link");
+    return linkCanBeMade;
+  }
   void DeleteStartupLink() override { calls.push_back("delete link"); }
   void ShowTrayIcon(bool shown) override { calls.push_back(shown ? "tray add" : "tray delete"); }
   std::vector<std::string> calls;
+  bool linkCanBeMade = true;
 };
 
 class OptionsDialogTest : public ::testing::Test {
@@ -156,6 +160,25 @@ TEST_F(OptionsDialogTest, OkStoresEverySettingAndTheStepsWithEffectsOnlyOnChange
   EXPECT_EQ(effects.calls, (std::vector<std::string>{"delete link", "tray delete"}));
   EXPECT_EQ(launch.StartUp, 0);
   EXPECT_EQ(launch.TrayIcon, 0);
+}
+
+TEST_F(OptionsDialogTest, StartUpIsOnOnlyWhenTheLinkWasMade) {
+  // The Startup folder can't be written: the failure was shown by the link
+  // maker, and the option stays off, so that the next OK tries again.
+  effects.linkCanBeMade = false;
+  OptionsDraft d = DraftFrom(options, launch);
+  d.startUp = true;
+  d.hidden = true;
+  Ok(d);
+  EXPECT_EQ(launch.StartUp, 0);
+  EXPECT_EQ(launch.Hidden, 1) << "the other launch flags still follow the dialog";
+  Ok(d);
+  EXPECT_EQ(effects.calls, (std::vector<std::string>{"create link", "create link"}));
+  // Once the folder takes the link, the option is on.
+  effects.linkCanBeMade = true;
+  Ok(d);
+  EXPECT_EQ(launch.StartUp, 1);
+  EXPECT_EQ(effects.calls.size(), 3u);
 }
 
 TEST_F(OptionsDialogTest, OnlyANewBaseEndsTheNumberBeingTyped) {

@@ -122,4 +122,7 @@ class SettingsStore : public OnRegistry {
 
 class UninstallEntry : public SettingsStore {};
 
+// Damaged stored values (DamagedSettingsTest.cpp).
+class DamagedSettings : public SettingsStore {};
+
 }  // namespace nimbrel

@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "INCLUDE/QuarvelMisc_win.h"
 
@@ -87,6 +89,90 @@ TEST_F(QuarvelMiscTest, DeletingIsQuietWhenThereIsNothingToDelete) {
   EXPECT_TRUE(DeleteLink(nullptr, name_, kStartupFolder));
   EXPECT_FALSE(Exists(path_));
   EXPECT_FALSE(DeleteLink(nullptr, name_, kStartupFolder));
+}
+
+// The user's Startup folder moved, through the shell's folder settings, to
+// a scratch place for one test, and put back after it. Reports are caught
+// instead of shown.
+class MovedStartupFolder : public ::testing::Test {
+ protected:
+  static constexpr const wchar_t* kShellFolders =
+      L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+  void SetUp() override {
+    CoInitialize(nullptr);
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    // "Жора 日本 <pid>": a user's folder in scripts the ANSI page lacks.
+    base_ = std::wstring(temp) + L"\x0416\x043e\x0440\x0430 \x65e5\x672c " + std::to_wstring(GetCurrentProcessId());
+    CreateDirectoryW(base_.c_str(), nullptr);
+    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, kShellFolders, 0, KEY_ALL_ACCESS, &key_), ERROR_SUCCESS);
+    wchar_t old[1024] = {};
+    DWORD size = sizeof old, type = 0;
+    if (RegQueryValueExW(key_, L"Startup", nullptr, &type, reinterpret_cast<BYTE*>(old), &size) == ERROR_SUCCESS) {
+      old_ = old;
+      oldType_ = type;
+    }
+    reports.clear();
+    SetReportShower([](const char* text, const char* caption) { reports.push_back({caption, text}); });
+  }
+  void TearDown() override {
+    SetReportShower(nullptr);
+    if (oldType_) {
+      RegSetValueExW(key_, L"Startup", 0, oldType_, reinterpret_cast<const BYTE*>(old_.c_str()),
+                     static_cast<DWORD>((old_.size() + 1) * sizeof(wchar_t)));
+    } else {
+      RegDeleteValueW(key_, L"Startup");
+    }
+    RegCloseKey(key_);
+    const std::wstring link = base_ + L"\\Startup\\Quarvel Calculator.lnk";
+    DeleteFileW(link.c_str());
+    RemoveDirectoryW((base_ + L"\\Startup").c_str());
+    DeleteFileW((base_ + L"\\Startup").c_str());
+    RemoveDirectoryW(base_.c_str());
+    CoUninitialize();
+  }
+  void StartupAt(const std::wstring& path) {
+    ASSERT_EQ(RegSetValueExW(key_, L"Startup", 0, REG_SZ, reinterpret_cast<const BYTE*>(path.c_str()),
+                             static_cast<DWORD>((path.size() + 1) * sizeof(wchar_t))),
+              ERROR_SUCCESS);
+  }
+  static bool ExistsW(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+  std::wstring base_, old_;
+  DWORD oldType_ = 0;
+  HKEY key_ = nullptr;
+  static inline std::vector<std::pair<std::string, std::string>> reports;  // caption, text
+};
+
+TEST_F(MovedStartupFolder, AMissingStartupFolderIsMadeWithTheLink) {
+  const std::wstring folder = base_ + L"\\Startup";
+  StartupAt(folder);
+  ASSERT_FALSE(ExistsW(folder));
+  EXPECT_TRUE(CreateLink(L"C:\\Tools\\Nimbrel.exe", kLinkFileName, kStartupFolder));
+  EXPECT_EQ(SpecialFolderPathW(kStartupFolder), folder);
+  EXPECT_TRUE(ExistsW(folder + L"\\Quarvel Calculator.lnk"));
+  EXPECT_TRUE(reports.empty());
+  // The ANSI form of the folder names the same place.
+  const std::string narrow = SpecialFolderPath(kStartupFolder);
+  ASSERT_FALSE(narrow.empty());
+  EXPECT_NE(GetFileAttributesA((narrow + "\\Quarvel Calculator.lnk").c_str()), INVALID_FILE_ATTRIBUTES) << narrow;
+  EXPECT_TRUE(DeleteLink(nullptr, kLinkFileName, kStartupFolder));
+  EXPECT_FALSE(ExistsW(folder + L"\\Quarvel Calculator.lnk"));
+}
+
+TEST_F(MovedStartupFolder, AFileWhereTheFolderShouldBeIsReportedAndNoLinkMade) {
+  // Wine runs as root here, so a folder closed to writing can't be made:
+  // a file standing in the folder's place makes the link impossible too.
+  const std::wstring folder = base_ + L"\\Startup";
+  HANDLE file = CreateFileW(folder.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  CloseHandle(file);
+  StartupAt(folder);
+  EXPECT_FALSE(CreateLink(L"C:\\Tools\\Nimbrel.exe", kLinkFileName, kStartupFolder));
+  ASSERT_EQ(reports.size(), 1u);
+  EXPECT_EQ(reports[0].first.rfind("Generic, Line=", 0), 0u) << reports[0].first;
+  EXPECT_FALSE(reports[0].second.empty()) << "the system's text for the error";
+  EXPECT_FALSE(ExistsW(folder + L"\\Quarvel Calculator.lnk"));
 }
 
 TEST(SpecialFolders, TheDesktopAndStartupAreDifferentFolders) {

@@ -238,6 +238,7 @@ BackendMaker RealRegistry() {
 INSTANTIATE_TEST_SUITE_P(Registry, RegistryContract, testing::Values(RealRegistry()), BackendName);
 INSTANTIATE_TEST_SUITE_P(Registry, SettingsStore, testing::Values(RealRegistry()), BackendName);
 INSTANTIATE_TEST_SUITE_P(Registry, UninstallEntry, testing::Values(RealRegistry()), BackendName);
+INSTANTIATE_TEST_SUITE_P(Registry, DamagedSettings, testing::Values(RealRegistry()), BackendName);
 
 namespace {
 

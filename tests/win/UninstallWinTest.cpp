@@ -13,6 +13,7 @@
 #include <string>
 
 #include "setup/Uninstall_win.h"
+#include "win/Paths_win.h"
 
 namespace nimbrel {
 namespace {
@@ -54,21 +55,27 @@ bool WaitUntil(const std::function<bool()>& done, DWORD limitMs) {
   return true;
 }
 
-// Removes what a failed run left behind, deepest first.
-void RemoveTree(const std::string& path) {
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
+// Removes what a failed run left behind, deepest first, whatever the
+// names' script and the paths' length.
+void RemoveTreeW(const std::wstring& path) {
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW((L"\\\\?\\" + path + L"\\*").c_str(), &found);
   if (search != INVALID_HANDLE_VALUE) {
     do {
-      const std::string name = found.cFileName;
-      if (name == "." || name == "..") continue;
-      const std::string child = path + "\\" + name;
-      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(child); else DeleteFileA(child.c_str());
-    } while (FindNextFileA(search, &found));
+      const std::wstring name = found.cFileName;
+      if (name == L"." || name == L"..") continue;
+      const std::wstring child = path + L"\\" + name;
+      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        RemoveTreeW(child);
+      } else {
+        DeleteFileW((L"\\\\?\\" + child).c_str());
+      }
+    } while (FindNextFileW(search, &found));
     FindClose(search);
   }
-  RemoveDirectoryA(path.c_str());
+  RemoveDirectoryW((L"\\\\?\\" + path).c_str());
 }
+void RemoveTree(const std::string& path) { RemoveTreeW(win::Widened(path)); }
 
 // A scratch folder below the real temporary folder, removed at the end.
 class SelfDeleteTest : public ::testing::Test {
@@ -184,6 +191,66 @@ TEST_F(SelfDeleteTest, RemovesTheExecutableOnceLetGoThenTheFolderAndItself) {
     EXPECT_FALSE(Exists(folder)) << "program folder";
     EXPECT_FALSE(Exists(scriptFile)) << "script";
     EXPECT_TRUE(Exists(temp)) << "the temporary folder stays";
+    script_ = 0;
+  }
+}
+
+bool ExistsW(const std::wstring& path) {
+  return GetFileAttributesW((L"\\\\?\\" + path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// Folders named in scripts the ANSI and OEM code pages lack, and nested
+// beyond MAX_PATH: the program hands on its path as the ANSI calls take it
+// (win::NarrowPath, as win::ModulePath does), and the script must still
+// find the executable, the folder and itself.
+TEST_F(SelfDeleteTest, FoldersInOtherScriptsAndBeyondMaxPath) {
+  const std::wstring base = win::Widened(base_);
+  const std::wstring script = L"\\\x0416\x043e\x0440\x0430 \x65e5\x672c";  // "Жора 日本"
+  const struct {
+    const char* what;
+    std::wstring folder;  // below the scratch folder
+    std::wstring temp;
+  } cases[] = {
+      {"non-ASCII", script + L"\\Quarvel", script + L"\\Temp \x0401"},
+      {"beyond MAX_PATH", script + std::wstring(12, L'x') + L"\\" + std::wstring(120, L'd') + L"\\" +
+                              std::wstring(120, L'e'), L"\\Temp"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::wstring folder = base + c.folder, temp = base + c.temp;
+    for (const std::wstring& dir : {folder, temp}) {
+      for (size_t cut = base.size() + 1; cut != std::wstring::npos; cut = dir.find(L'\\', cut + 1)) {
+        CreateDirectoryW((L"\\\\?\\" + dir.substr(0, cut)).c_str(), nullptr);
+      }
+      CreateDirectoryW((L"\\\\?\\" + dir).c_str(), nullptr);
+      ASSERT_TRUE(ExistsW(dir));
+    }
+    const std::wstring exeW = folder + L"\\Nimbrel.exe";
+    if (std::string(c.what) == "beyond MAX_PATH") EXPECT_GT(exeW.size(), static_cast<size_t>(MAX_PATH));
+    HANDLE file = CreateFileW((L"\\\\?\\" + exeW).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    CloseHandle(file);
+    const std::string exe = win::NarrowPath(exeW);
+    const std::string programFolder = win::NarrowPath(folder);
+    ASSERT_FALSE(exe.empty());
+    EXPECT_LT(exe.size(), static_cast<size_t>(MAX_PATH)) << exe;
+    EXPECT_TRUE(Exists(exe)) << "the ANSI calls find the executable by " << exe;
+
+    wchar_t oldTemp[MAX_PATH] = {};
+    GetEnvironmentVariableW(L"TEMP", oldTemp, MAX_PATH);
+    SetEnvironmentVariableW(L"TMP", temp.c_str());
+    SetEnvironmentVariableW(L"TEMP", temp.c_str());
+    script_ = StartSelfDelete(exe, programFolder);
+    SetEnvironmentVariableW(L"TMP", oldTemp);
+    SetEnvironmentVariableW(L"TEMP", oldTemp);
+    SetPriorityClass(GetCurrentProcess(), NORMAL_PRIORITY_CLASS);
+    SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_NORMAL);
+    ASSERT_NE(script_, 0u) << "the script was not started";
+    EXPECT_TRUE(WaitUntil([&] { return !Running(script_); }, 30000)) << "the script did not end";
+    EXPECT_FALSE(ExistsW(exeW)) << "executable";
+    EXPECT_FALSE(ExistsW(folder)) << "program folder";
+    EXPECT_FALSE(ExistsW(temp + L"\\DelUS.bat")) << "script";
     script_ = 0;
   }
 }

@@ -12,9 +12,11 @@
 //
 //   --window CLASS CAPTION  the commands after it look at that top-level
 //                        window instead of the calculator (CLASS "-": of any
-//                        class); a message box is "#32770" and its caption
+//                        class, CAPTION "-": of any caption); a message box
+//                        is "#32770" and its caption
 //   text                 text TEXT: what the window's static controls say,
 //                        one after the other (a message box's message)
+//   caption              caption TEXT: the window's own caption
 //   window | client      window L T R B / client L T R B (screen coordinates)
 //   state                iconic 0|1 visible 0|1
 //   placement            normal L T R B show N (GetWindowPlacement's normal place;
@@ -36,6 +38,10 @@
 //                        tooltip shows, none does; taskbar: it shows, and the
 //                        work area leaves it out):
 //                        "until STATE ok" or "until STATE timeout"
+//   startlock SECONDS    holds the calculator's start lock (its named mutex)
+//                        that long, as a calculator still starting does:
+//                        "startlock held", or "startlock taken" when
+//                        another holds it already
 //   stay SECONDS         does nothing that long: a program that keeps Wine's
 //                        desktop open (it closes when its last program ends)
 //   endsession           WM_QUERYENDSESSION, WM_ENDSESSION (TRUE), then the
@@ -63,7 +69,8 @@ std::string targetClass = "TfrmNimbrel";
 std::string targetCaption = "Quarvel Calculator";
 
 HWND Calculator() {
-  return FindWindowA(targetClass == "-" ? nullptr : targetClass.c_str(), targetCaption.c_str());
+  return FindWindowA(targetClass == "-" ? nullptr : targetClass.c_str(),
+                     targetCaption == "-" ? nullptr : targetCaption.c_str());
 }
 
 void PrintRect(const char* what, const RECT& r) {
@@ -318,6 +325,16 @@ int Run(int argc, char** argv) {
       i += 2;
       continue;
     }
+    if (command == "startlock" && i + 1 < argc) {
+      // Holds the calculator's start lock, as a calculator that is still
+      // starting holds it, for that long.
+      HANDLE lock = CreateMutexA(nullptr, FALSE, "Local\\Nimbrel.QuarvelCalculator");
+      std::printf("startlock %s\n", lock && GetLastError() != ERROR_ALREADY_EXISTS ? "held" : "taken");
+      std::fflush(stdout);
+      Sleep(static_cast<DWORD>(std::atof(argv[++i]) * 1000));
+      if (lock) CloseHandle(lock);
+      continue;
+    }
     if (command == "stay" && i + 1 < argc) {
       Sleep(static_cast<DWORD>(std::atof(argv[++i]) * 1000));
       continue;
@@ -358,6 +375,10 @@ int Run(int argc, char** argv) {
         MapWindowPoints(w, nullptr, reinterpret_cast<POINT*>(&r), 2);
       }
       PrintRect(command.c_str(), r);
+    } else if (command == "caption") {
+      char caption[512] = {};
+      GetWindowTextA(w, caption, sizeof caption);
+      std::printf("caption %s\n", caption);
     } else if (command == "text") {
       std::printf("text %s\n", StaticText(w).c_str());
     } else if (command == "state") {
