@@ -14,7 +14,8 @@ e2e_begin layouts "${NIMBREL_LAYOUTS_DISPLAY:-89}"
 DISPLAY_AT="160 28"   # on Large's display, where no key is (design units, 100 %)
 
 # KEYS (xdotool key arguments: keysyms, found on the layout as it types
-# them, with Shift where it needs it) then X as Copy gives it.
+# them, with Shift where it needs it) then X as Copy gives it. Each ends
+# its number, so that the next starts afresh.
 typed() {  # WHAT KEYS... WANT (the last argument)
   local what=$1 want=${!#}
   shift
@@ -29,6 +30,7 @@ arithmetic() {
   typed "3 Enter 4 +" 3 Return 4 plus 7.0000
   typed "9 Enter 4 -" 9 Return 4 minus 5.0000
   typed "3 . 5 Enter" 3 period 5 Return 3.5000
+  typed "9 Enter 4 Ctrl+-: Ctrl changes nothing" 9 Return 4 ctrl+minus 5.0000
 }
 
 on_layout() {  # LAYOUT: the calculator started on it, the sums
@@ -40,17 +42,17 @@ on_layout() {  # LAYOUT: the calculator started on it, the sums
   case $layout in
     us)
       typed "3 , 5 Enter: no decimal comma here" 3 comma 5 Return 35.0000
-      typed "6 Enter 7 = means nothing" 6 Return 7 equal 7.0000
+      typed "6 Enter 7 = Enter: = means nothing" 6 Return 7 equal Return 7.0000
       ;;
     de)
       typed "3 , 5 Enter: the decimal comma" 3 comma 5 Return 3.5000
-      typed "6 Enter 7 ( (Shift+8): the digit, no product" 6 Return 7 parenleft 78.0000
+      typed "6 Enter 7 ( Enter: Shift+8 is the digit, no product" 6 Return 7 parenleft Return 78.0000
       typed "8 Enter 2 Shift+7 is / here" 8 Return 2 shift+7 4.0000
       ;;
     fr)
       typed "3 , 5 Enter: the keypad's point is the decimal point" 3 comma 5 Return 35.0000
-      typed "8 Enter 2 : means nothing" 8 Return 2 colon 2.0000
-      typed "9 Enter 4 & (the 1 key unshifted): the digit" 9 Return 4 ampersand 41.0000
+      typed "8 Enter 2 : Enter: : means nothing" 8 Return 2 colon Return 2.0000
+      typed "9 Enter 4 & Enter: & (the 1 key unshifted) is the digit" 9 Return 4 ampersand Return 41.0000
       ;;
   esac
 }
