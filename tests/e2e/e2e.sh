@@ -304,6 +304,8 @@ sizes_and_menu() {
 # alone opens none, and neither key does during About.
 menu_keys() {
   start || { need "the calculator starts" no yes; return; }
+  # The tray's own window shows a moment after the calculator: not a menu.
+  need "the tray icon shows" "$(tray_icon_becomes present)" present || return
   local before origin
   origin=($(x_origin "$W"))
   before=$(shown_windows)
