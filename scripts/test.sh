@@ -57,13 +57,15 @@ tests/cli/cli_test.sh scripts/wine-run "$WINBUILD/nimbrel-cli.exe"
 stage "Nimbrel.exe end to end under Wine (screenshots in build/screenshots)"
 tests/e2e/e2e.sh "$WINBUILD/Nimbrel.exe" "$NIMBREL_WINEPREFIX" "$WINE" build/screenshots
 
-# These two report every scenario, and a failure in one doesn't hide the
-# other's: the run fails at its end.
+# These report every scenario, and a failure in one doesn't hide the
+# others': the run fails at its end.
 scenarios_failed=
 stage "Nimbrel.exe in Wine's desktop mode: frames, taskbar, tray, stored places"
 tests/e2e/desktop.sh "$WINBUILD/Nimbrel.exe" "$NIMBREL_WINEPREFIX" "$WINE" build/screenshots || scenarios_failed+=" desktop"
 stage "Nimbrel.exe at 100, 150 and 200 %"
 tests/e2e/dpi.sh "$WINBUILD/Nimbrel.exe" "$NIMBREL_WINEPREFIX" "$WINE" build/screenshots || scenarios_failed+=" dpi"
+stage "Nimbrel.exe typed on the US, German and French layouts"
+tests/e2e/layouts.sh "$WINBUILD/Nimbrel.exe" "$NIMBREL_WINEPREFIX" "$WINE" build/screenshots || scenarios_failed+=" layouts"
 
 stage "native and Windows results compared bit for bit"
 build/native/core_fingerprint > build/fingerprint-native.txt

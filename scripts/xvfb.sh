@@ -1,6 +1,7 @@
 # Sourced by the test scripts: a virtual X display of their own.
 #
 #   start_xvfb FIRST-NUMBER [SCREEN]   sets DISPLAY and XVFB (the server's PID)
+#   (XVFB_ARGS: more of Xvfb's options, such as -noreset)
 #
 # Takes the first display number from FIRST-NUMBER on that no X server holds
 # (another run on this machine may hold the one asked for: two runs on one
@@ -10,7 +11,7 @@ start_xvfb() {
   local n=$1 screen=${2:-1024x768x24} tries=0
   while [ $tries -lt 20 ]; do
     while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
-    Xvfb ":$n" -screen 0 "$screen" -nolisten tcp >/dev/null 2>&1 &
+    Xvfb ":$n" -screen 0 "$screen" -nolisten tcp ${XVFB_ARGS:-} >/dev/null 2>&1 &
     XVFB=$!
     export DISPLAY=:$n
     for _ in $(seq 50); do

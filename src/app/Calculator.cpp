@@ -7,16 +7,15 @@
 
 namespace nimbrel {
 
-void Calculator::FormKeyDown(uint16_t& key, bool shiftHeld) {
-  face.PressFaceKey(key);
-  // The main keyboard's arithmetic keys, each test on the code the one
-  // before left: Shift+= adds, - subtracts, Shift+8 multiplies, / divides.
-  if (key == vk::OemPlus && shiftHeld) key = vk::Add;
-  if (key == vk::OemMinus && !shiftHeld) key = vk::Subtract;
-  if (key == '8' && shiftHeld) key = vk::Multiply;
-  if (key == vk::Oem2 && !shiftHeld) key = vk::Divide;
+void Calculator::FormKeyDown(uint16_t& key, const TypedKey& typed) {
+  face.PressFaceKey(key);  // the key as it arrived
+  // The main keyboard's + - * / and point, wherever the layout puts them: on
+  // a US keyboard Shift+= adds, - subtracts, Shift+8 multiplies, / divides.
+  key = TypedKeyCode(key, typed);
   DispatchKey(key);
 }
+
+void Calculator::FormKeyDown(uint16_t& key, bool shiftHeld) { FormKeyDown(key, TypedKey{UsKeyboard(key, shiftHeld)}); }
 
 void Calculator::FormKeyUp(uint16_t key) { face.ReleaseFaceKey(key); }
 
@@ -26,6 +25,10 @@ void Calculator::ClickFaceKey(int index) {
 }
 
 bool Calculator::MenuShortcut(uint16_t key, bool shiftHeld, bool ctrlHeld) {
+  if (key == vk::Apps || (key == vk::F10 && shiftHeld)) {
+    if (!aboutShown_) platform_.ShowPopupMenu();
+    return true;
+  }
   if (key != vk::Insert || shiftHeld == ctrlHeld) return false;
   if (ctrlHeld) CutClick(); else PasteClick();
   return true;

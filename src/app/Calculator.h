@@ -15,6 +15,7 @@
 #include <string>
 
 #include "core/Engine.h"
+#include "core/TypedKeys.h"
 #include "app/Caption.h"
 #include "app/FaceKeys.h"
 #include "app/MemoryWindow.h"
@@ -72,10 +73,13 @@ class Calculator {
   void ApplyOptionsDraft(const OptionsDraft& draft, OptionsEffects& effects);
 
   // The main window's key-down handler (after the menu shortcuts had their
-  // turn): draws the face key of the raw code pressed, turns four
-  // main-keyboard keys into the keypad's arithmetic keys, then dispatches.
-  // `shiftHeld` is the Shift modifier at key-down. May throw
+  // turn): draws the face key of the raw code pressed, turns a main-keyboard
+  // key that types + - * / or the decimal point on the active layout into
+  // the keypad's key (TypedKeyCode), then dispatches. May throw
   // FloatingPointFault (see Guarded).
+  void FormKeyDown(uint16_t& key, const TypedKey& typed);
+  // The same as typed on a US keyboard, `shiftHeld` the Shift modifier at
+  // key-down (nimbrel-cli's keyboard).
   void FormKeyDown(uint16_t& key, bool shiftHeld);
   // The main window's key-up handler: draws the key released.
   void FormKeyUp(uint16_t key);
@@ -83,7 +87,9 @@ class Calculator {
   void ClickFaceKey(int index);
 
   // The popup menu's shortcuts, offered every key-down before the handler:
-  // Ctrl+Insert copies, Shift+Insert pastes. True when the key was taken.
+  // Ctrl+Insert copies, Shift+Insert pastes; Shift+F10 and the menu key open
+  // the menu itself (not during About, as a right click). True when the key
+  // was taken.
   bool MenuShortcut(uint16_t key, bool shiftHeld, bool ctrlHeld);
   void CutClick();    // Copy: X as text onto the clipboard
   void PasteClick();  // Paste: the clipboard's number onto the stack

@@ -19,6 +19,7 @@ class NullPlatform : public Platform {
   void HideAbout() override {}
   void PlayWave() override {}
   void ShowOptions() override {}
+  void ShowPopupMenu() override {}
   void OnTopChanged(bool) override {}
   void SetTopmost(bool) override {}
   void ApplySize(WindowSize) override {}

@@ -55,6 +55,9 @@ class Platform {
   virtual void PlayWave() = 0;
   // Run the options dialog modally; returns when it has closed.
   virtual void ShowOptions() = 0;
+  // The popup menu from the keyboard (Shift+F10, the menu key): opened at
+  // the window, below the display's left corner; returns when it has closed.
+  virtual void ShowPopupMenu() = 0;
   // On Top was turned on or off (its check mark is the application's): the
   // window joins or leaves the topmost band.
   virtual void OnTopChanged(bool onTop) = 0;

@@ -48,6 +48,7 @@ void CliSession::ReportMathError(const std::string& text) { ShowMessage("Nimbrel
 void CliSession::OpenHelp(const std::string& topic) { events_.push_back("help " + topic); }
 void CliSession::ShowAbout() { events_.push_back("about"); }
 void CliSession::ShowOptions() { events_.push_back("options"); }
+void CliSession::ShowPopupMenu() { events_.push_back("menu"); }
 void CliSession::OnTopChanged(bool) { events_.push_back("ontop"); }
 void CliSession::ApplySize(WindowSize s) {
   events_.push_back(s == WindowSize::Small ? "size Small" : s == WindowSize::Medium ? "size Medium" : "size Large");

@@ -45,6 +45,7 @@ class CliSession : public Platform {
   void HideAbout() override {}
   void PlayWave() override {}
   void ShowOptions() override;
+  void ShowPopupMenu() override;
   void OnTopChanged(bool on) override;
   void SetTopmost(bool) override {}
   void ApplySize(WindowSize s) override;

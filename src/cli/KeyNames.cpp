@@ -23,7 +23,10 @@ constexpr Named kNames[] = {
     {"VK_SCROLL", vk::Scroll},     {"VK_PAUSE", vk::Pause},       {"VK_NUMLOCK", vk::NumLock},
     {"VK_F12", vk::F12},           {"VK_OEM_PLUS", vk::OemPlus},  {"VK_OEM_MINUS", vk::OemMinus},
     {"VK_OEM_2", vk::Oem2},        {"VK_ESCAPE", vk::Escape},     {"VK_SPACE", vk::Space},
-    {"VK_CONTROL", vk::Control},
+    {"VK_CONTROL", vk::Control},   {"VK_OEM_PERIOD", vk::OemPeriod}, {"VK_OEM_COMMA", vk::OemComma},
+    {"VK_F10", vk::F10},           {"VK_APPS", vk::Apps},         {"VK_OEM_1", vk::Oem1},
+    {"VK_OEM_3", vk::Oem3},        {"VK_OEM_4", vk::Oem4},        {"VK_OEM_6", vk::Oem6},
+    {"VK_OEM_7", vk::Oem7},
     // For people at a terminal.
     {"+", vk::Add}, {"-", vk::Subtract}, {"*", vk::Multiply}, {"/", vk::Divide},
     {".", vk::Decimal}, {"enter", vk::Return},

@@ -20,6 +20,7 @@
 #include "win/Menu_win.h"
 #include "win/Module_win.h"
 #include "win/SystemFunction_win.h"
+#include "win/TypedCharacter_win.h"
 
 namespace nimbrel {
 
@@ -205,21 +206,23 @@ void MainWindow::Create() {
 // the window's own life. What none takes goes to the system.
 LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   LRESULT result = 0;
-  if (KeyMessage(message, wParam) || MouseMessage(message, lParam) || LifeMessage(message, wParam, lParam, result)) {
+  if (KeyMessage(message, wParam, lParam) || MouseMessage(message, lParam) ||
+      LifeMessage(message, wParam, lParam, result)) {
     return result;
   }
   return Default(message, wParam, lParam);
 }
 
-bool MainWindow::KeyMessage(UINT message, WPARAM wParam) {
+bool MainWindow::KeyMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   const bool own = static_cast<ULONG_PTR>(GetMessageExtraInfo()) == kOwnKeyPress;
   if (message == WM_KEYDOWN || (message == WM_SYSKEYDOWN && wParam == VK_F10)) {  // Alt combinations stay the system's
     if (own) return true;
     const bool shift = GetKeyState(VK_SHIFT) < 0;
     const bool ctrl = GetKeyState(VK_CONTROL) < 0;
     uint16_t key = static_cast<uint16_t>(wParam);
+    const TypedKey typed = win::TypedCharacter(key, (lParam >> 16) & 0xFF);
     calc_.Guarded([&] {
-      if (!calc_.MenuShortcut(key, shift, ctrl)) calc_.FormKeyDown(key, shift);
+      if (!calc_.MenuShortcut(key, shift, ctrl)) calc_.FormKeyDown(key, typed);
     });
     return true;
   }
@@ -245,7 +248,12 @@ bool MainWindow::MouseMessage(UINT message, LPARAM lParam) {
       controls_.CaptureLost();
       return true;
     case WM_CONTEXTMENU:
-      if (!calc_.AboutShown()) PopupMenu(x, y);  // no menu during About
+      if (calc_.AboutShown()) return true;  // no menu during About
+      if (x == -1 && y == -1) {
+        ShowPopupMenu();  // asked for from the keyboard
+      } else {
+        PopupMenu({x, y}, true);
+      }
       return true;
     default:
       return false;
@@ -595,18 +603,22 @@ void MainWindow::PlayWave() {
   if (play) play(wave.c_str(), SND_ASYNC | SND_NODEFAULT);
 }
 
-void MainWindow::PopupMenu(int x, int y) {
-  if (x == -1 && y == -1) {  // from the keyboard: at the pointer
-    POINT p{};
-    GetCursorPos(&p);
-    x = p.x;
-    y = p.y;
-  }
+void MainWindow::PopupMenu(POINT at, bool centred) {
   win::PopupMenu menu(kMainMenu);
   menu.Check(kOnTop, settings_.OnTop);
   const int checked = settings_.Small ? kSmall : settings_.Medium ? kMedium : settings_.Large ? kLarge : 0;
   if (checked) menu.CheckRadio(checked);
-  menu.Track(hwnd_, {x, y});
+  menu.Track(hwnd_, at, centred);
+}
+
+// From the keyboard there is no pointer to open at: the menu hangs from the
+// display's lower-left corner.
+void MainWindow::ShowPopupMenu() {
+  const Scale& s = scale_;
+  const Layout& l = LayoutOf(calc_.CheckedSize());
+  POINT corner{s(l.displayLeft), s(kDisplayTop) + s(l.displayHeight)};
+  ClientToScreen(hwnd_, &corner);
+  PopupMenu(corner, false);
 }
 
 void MainWindow::Command(int id) {

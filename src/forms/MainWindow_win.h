@@ -58,6 +58,7 @@ class MainWindow : public win::Window, public Platform, public OptionsEffects {
   void HideAbout() override;
   void PlayWave() override;
   void ShowOptions() override;
+  void ShowPopupMenu() override;
   void OnTopChanged(bool onTop) override { SetTopmost(onTop); }
   void SetTopmost(bool topmost) override;
   void ApplySize(WindowSize size) override;
@@ -76,7 +77,7 @@ class MainWindow : public win::Window, public Platform, public OptionsEffects {
  private:
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
   // Each true when it took the message (`result` what to return for it).
-  bool KeyMessage(UINT message, WPARAM wParam);
+  bool KeyMessage(UINT message, WPARAM wParam, LPARAM lParam);
   bool MouseMessage(UINT message, LPARAM lParam);
   bool LifeMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
   bool EndMessage(UINT message, WPARAM wParam, LRESULT& result);
@@ -96,7 +97,7 @@ class MainWindow : public win::Window, public Platform, public OptionsEffects {
   void LayOutAbout();
   void DpiChanged(int dpi, const RECT& suggested);
   void Paint(HDC dc);
-  void PopupMenu(int x, int y);
+  void PopupMenu(POINT at, bool centred);
   void Command(int id);
 
   void SetClientSizeAtScale(int width, int height);

@@ -38,8 +38,8 @@ void PopupMenu::CheckRadio(int id) {
 
 void PopupMenu::SetDefault(int id) { SetMenuDefaultItem(menu_, static_cast<UINT>(id), FALSE); }
 
-void PopupMenu::Track(HWND owner, POINT at) {
-  TrackPopupMenu(menu_, TPM_CENTERALIGN | TPM_RIGHTBUTTON, at.x, at.y, 0, owner, nullptr);
+void PopupMenu::Track(HWND owner, POINT at, bool centred) {
+  TrackPopupMenu(menu_, (centred ? TPM_CENTERALIGN : TPM_LEFTALIGN) | TPM_RIGHTBUTTON, at.x, at.y, 0, owner, nullptr);
 }
 
 }  // namespace nimbrel::win

@@ -28,9 +28,10 @@ class PopupMenu {
   void CheckRadio(int id);
   // The default (bold) item.
   void SetDefault(int id);
-  // Opens centred on the point (screen coordinates) and waits for a choice;
-  // the chosen item's WM_COMMAND goes to the owner.
-  void Track(HWND owner, POINT at);
+  // Opens centred on the point (screen coordinates), or with its top-left
+  // corner there, and waits for a choice; the chosen item's WM_COMMAND goes
+  // to the owner.
+  void Track(HWND owner, POINT at, bool centred = true);
 
  private:
   std::span<const MenuItem> items_;

@@ -31,6 +31,8 @@ expect "fault" 0 $'error Floating point division by zero\nY: 1.0000\nX: 0.0000' 
 expect "shift stays" 0 $'X: 0.0000\nshift on' -- --lines 1 VK_F12 5
 expect "memory window" 0 $'memory STORE\nmemory close\nX: 7.0000' -- --lines 1 7 VK_LEFT 2 enter
 expect "decimal code" 0 $'X: 9' -- --lines 1 '#57'
+expect "the main keyboard's point" 0 $'X: 3.5000' -- --lines 1 3 VK_OEM_PERIOD 5 enter
+expect "the menu from the keyboard" 0 $'menu\nmenu\nX: 0.0000' -- --lines 1 shift+VK_F10 VK_APPS VK_F10
 expect "settings" 0 $'Y: 2.0000\nX: FF.8000' -- --lines 2 --set Base=16 --set Stack0=255.5 --set Stack1=2 VK_SPACE
 expect "settings defaults" 0 'X: 0.0000' -- --lines 1 VK_SPACE
 expect "settings by any case" 0 $'X: 7.00' -- --lines 1 --set decs=2 --set STACK0=7 VK_SPACE

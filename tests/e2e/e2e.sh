@@ -299,6 +299,41 @@ sizes_and_menu() {
   check "On Top from the menu is saved" "$(stored OnTop)" "0x1"
 }
 
+# The menu from the keyboard: Shift+F10 and the menu key open it below the
+# display's lower-left corner, and its items are chosen with the keys; F10
+# alone opens none, and neither key does during About.
+menu_keys() {
+  start || { need "the calculator starts" no yes; return; }
+  # The tray's own window shows a moment after the calculator: not a menu.
+  need "the tray icon shows" "$(tray_icon_becomes present)" present || return
+  local before origin
+  origin=($(x_origin "$W"))
+  before=$(shown_windows)
+  xdotool key F10
+  # An absence: elsewhere a menu shows within a tenth of a second here.
+  check "F10 alone opens no menu" "$(new_window "$before" 5 || echo none)" none
+  xdotool key shift+F10
+  MENU=$(new_window "$before" 20)
+  need "Shift+F10 opens the menu" "$([ -n "$MENU" ] && echo shown)" shown || return
+  check "below Large's display, at its left" "$(x_rect "$MENU" | awk '{ print $1, $2 }')" \
+    "$((origin[0] + 144)) $((origin[1] + 49))"
+  choose 3
+  check "Medium chosen from it with the keys" "$(size_becomes "$W" 185x201)" 185x201
+  before=$(shown_windows)
+  xdotool key Menu
+  MENU=$(new_window "$before" 20)
+  need "the menu key opens it" "$([ -n "$MENU" ] && echo shown)" shown || return
+  check "below Medium's display, at its left" "$(x_rect "$MENU" | awk '{ print $1, $2 }')" \
+    "$((origin[0] + 8)) $((origin[1] + 193))"
+  choose 2
+  check "and Small" "$(size_becomes "$W" 185x57)" 185x57
+  shift_key Return
+  check "About shows, at the full face's size" "$(size_becomes "$W" 321x233)" 321x233
+  before=$(shown_windows)
+  xdotool key shift+F10 Menu
+  check "no menu from the keys during About" "$(new_window "$before" 5 || echo none)" none
+}
+
 # Shift and Enter: the About screen at the full face's size, its lines one a
 # second; no menu during it; a click ends it. From Small, so that both the
 # way in and the way back show.
@@ -496,6 +531,7 @@ scenario "a restart: the place, the decimals and the stack come back" alone rest
 scenario "a second start says so" alone second_start
 scenario "the sizes: shift and minus, the right-click menu, On Top" alone sizes_and_menu
 scenario "About from Small and back" alone about
+scenario "the menu from the keyboard: Shift+F10, the menu key; not F10" alone menu_keys
 scenario "a close request hides into the tray" alone close_hides
 scenario "memory slots: Store, a letter, Recall; the session's end saves" alone memory
 scenario "options: Cancel changes nothing" alone options_cancel

@@ -86,6 +86,20 @@ TEST(Dispatch, MainKeyboardArithmeticKeys) {
       {"2 enter 3 8", {"Y: 2.0000", "X: 38"}},
       {"8 enter 2 VK_OEM_2", {"Y: 0.0000", "X: 4.0000"}},
       {"8 enter 2 shift+VK_OEM_2", {"Y: 8.0000", "X: 2"}},     // question mark
+      {"3 VK_OEM_PERIOD 5 enter", {"Y: 3.5000", "X: 3.5000"}}, // the point, as on the keypad
+      {"3 VK_OEM_COMMA 5", {"Y: 0.0000", "X: 35"}},            // a comma isn't one here
+      {"2 enter 3 ctrl+VK_OEM_MINUS", {"Y: 0.0000", "X: -1.0000"}},  // Ctrl changes nothing
+  });
+}
+
+TEST(Dispatch, KeyboardOpensThePopupMenu) {
+  RunTable({
+      {"VK_APPS", {"menu", "Y: 0.0000", "X: 0.0000"}},
+      {"shift+VK_F10", {"menu", "Y: 0.0000", "X: 0.0000"}},
+      {"VK_F10", {"Y: 0.0000", "X: 0.0000"}},                     // F10 alone: nothing
+      {"4 2 VK_APPS 1", {"menu", "Y: 0.0000", "X: 421"}},         // the entry goes on
+      {"VK_F12 shift+VK_F10", {"menu", "Y: 0.0000", "X: 0.0000", "shift on"}},  // not a key of the face
+      {"VK_F12 enter VK_APPS shift+VK_F10", {"about", "Y: 0.0000", "X: 0.0000"}},  // none during About
   });
 }
 

@@ -25,6 +25,7 @@ class FakePlatform : public Platform {
   void HideAbout() override { events.push_back("about ends"); }
   void PlayWave() override { ++sounds; }  // counted, not listed: every size plays it
   void ShowOptions() override { events.push_back("options"); }
+  void ShowPopupMenu() override { events.push_back("menu"); }
   void OnTopChanged(bool on) override {
     onTop = on;
     events.push_back("ontop");
