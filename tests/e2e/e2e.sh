@@ -487,6 +487,43 @@ damaged_value() {
   check "and the program ends" "$(ended "$APP")" ended
 }
 
+# What a screen reader in another process reads through Active
+# Accessibility (the probe asks as one would): the display's value, the
+# thirty keys as push buttons, their names following the shift, none in
+# Medium. The whole tree and what reading it took go to OUT/acctree.txt.
+acc_becomes() {  # WANT PROBE-COMMAND...: the probe's answer, asked again until it is WANT (3 s at most)
+  local want=$1 got
+  shift
+  for _ in $(seq 10); do
+    got=$(probe "$@")
+    [ "$got" = "$want" ] && break
+    sleep 0.3
+  done
+  echo "$got"
+}
+screen_reader() {
+  start || { need "the calculator starts" no yes; return; }
+  xdotool key 2 Return 3 shift+equal
+  need "2 Enter 3 + done" "$(copied)" 5.0000 || return
+  check "the display's value, read from another process" "$(probe accvalue)" "accvalue X: 5.0000"
+  probe acctree > "$OUT/acctree.txt"
+  check "thirty push buttons in Large" "$(probe accbuttons)" "accbuttons 30"
+  check "sin before the shift" "$(probe accbutton sin)" "accbutton sin available"
+  shift_key
+  check "arcsin once shifted (F12)" "$(acc_becomes "accbutton arcsin available" accbutton arcsin)" \
+    "accbutton arcsin available"
+  check "and no sin" "$(probe accbutton sin)" "accbutton sin absent"
+  check "Shift reads as pressed" "$(probe accbutton Shift)" "accbutton Shift pressed"
+  check "7 does nothing while shifted" "$(probe accbutton 7)" "accbutton 7 unavailable"
+  shift_key
+  check "sin again after a second F12" "$(acc_becomes "accbutton sin available" accbutton sin)" "accbutton sin available"
+  xdotool key 4
+  check "a number being typed, as typed" "$(acc_becomes "accvalue X: 4" accvalue)" "accvalue X: 4"
+  shift_key KP_Subtract
+  check "Medium: no buttons" "$(acc_becomes "accbuttons 0" accbuttons)" "accbuttons 0"
+  check "and the display still there, the entry going on" "$(probe accvalue)" "accvalue X: 4"
+}
+
 # A scenario's own state: nothing of the last one's windows (the X server,
 # started afresh between them, gives their ids out again).
 alone() { BOX= MENU=; "$@"; }
@@ -504,4 +541,5 @@ scenario "Launch Hidden; -u refuses while it runs" alone hidden_start
 scenario "uninstall: No removes nothing" alone uninstall_no
 scenario "uninstall: Yes removes everything" alone uninstall_yes
 scenario "a damaged stored value stops the start" alone damaged_value
+scenario "a screen reader reads the display and the keys" alone screen_reader
 e2e_end

@@ -43,10 +43,22 @@
 //   dpichanged DPI [FROM]  WM_DPICHANGED with MAKEWPARAM(DPI, DPI) and the
 //                        window's place, its size scaled by DPI/FROM (FROM: the
 //                        window's DPI): "dpichanged L T R B" (the suggested rectangle)
+//   accvalue             accvalue TEXT: the value of the client's first child,
+//                        the display, read from this process through Active
+//                        Accessibility (AccessibleObjectFromWindow), or
+//                        "accvalue failed STEP 0xHRESULT"
+//   accbuttons           accbuttons N: how many of the client's children are
+//                        push buttons
+//   accbutton NAME       accbutton NAME available|unavailable|pressed|absent:
+//                        the push button of that name, as its state says
+//   acctree              the whole tree, one line a child ("acc ID ROLE NAME
+//                        [= VALUE] [STATE] [KEY]", a line's children indented),
+//                        then "acctime CALLS calls MS ms": what the walk took
 //
 // A missing calculator (or --window) prints "none" (the exit status is then 2).
 #include <windows.h>
 #include <commctrl.h>
+#include <oleacc.h>
 
 #include <fcntl.h>
 #include <io.h>
@@ -281,6 +293,168 @@ bool TrayIcon(POINT& at) {
   return true;
 }
 
+// ---- Active Accessibility, as a screen reader in another process sees it
+
+int accCalls = 0;  // calls into the calculator's objects, for acctree's figure
+
+VARIANT ChildId(long id) {
+  VARIANT v;
+  VariantInit(&v);
+  v.vt = VT_I4;
+  v.lVal = id;
+  return v;
+}
+
+std::string Utf8(BSTR text) {
+  if (!text) return {};
+  char utf8[1024] = {};
+  WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8, sizeof utf8 - 1, nullptr, nullptr);
+  SysFreeString(text);
+  return utf8;
+}
+
+void PrintFailure(const char* command, const char* step, HRESULT result) {
+  std::printf("%s failed %s 0x%08lx\n", command, step, static_cast<unsigned long>(result));
+}
+
+// The calculator's client object (released by the caller), or nullptr after
+// saying why.
+IAccessible* ClientObject(HWND w, const char* command) {
+  static bool com = SUCCEEDED(CoInitialize(nullptr));
+  (void)com;
+  IAccessible* client = nullptr;
+  const HRESULT got = AccessibleObjectFromWindow(w, OBJID_CLIENT, __uuidof(IAccessible), reinterpret_cast<void**>(&client));
+  ++accCalls;
+  if (FAILED(got) || !client) {
+    PrintFailure(command, "AccessibleObjectFromWindow", got);
+    return nullptr;
+  }
+  return client;
+}
+
+struct AccText {
+  HRESULT result;
+  std::string text;
+};
+AccText AccName(IAccessible* object, long child) {
+  BSTR text = nullptr;
+  const HRESULT result = object->get_accName(ChildId(child), &text);
+  ++accCalls;
+  return {result, Utf8(text)};
+}
+AccText AccValue(IAccessible* object, long child) {
+  BSTR text = nullptr;
+  const HRESULT result = object->get_accValue(ChildId(child), &text);
+  ++accCalls;
+  return {result, Utf8(text)};
+}
+long AccLong(IAccessible* object, long child, bool role) {
+  VARIANT v;
+  VariantInit(&v);
+  const HRESULT result = role ? object->get_accRole(ChildId(child), &v) : object->get_accState(ChildId(child), &v);
+  ++accCalls;
+  return SUCCEEDED(result) && v.vt == VT_I4 ? v.lVal : -1;
+}
+long AccCount(IAccessible* object) {
+  LONG count = -1;
+  ++accCalls;
+  return SUCCEEDED(object->get_accChildCount(&count)) ? count : -1;
+}
+
+int AccValueCommand(HWND w) {
+  IAccessible* client = ClientObject(w, "accvalue");
+  if (!client) return 1;
+  // The display is an object of its own, the client's first child.
+  IDispatch* dispatch = nullptr;
+  HRESULT result = client->get_accChild(ChildId(1), &dispatch);
+  ++accCalls;
+  IAccessible* display = nullptr;
+  if (result == S_OK && dispatch) {
+    result = dispatch->QueryInterface(__uuidof(IAccessible), reinterpret_cast<void**>(&display));
+    dispatch->Release();
+  }
+  client->Release();
+  if (!display) {
+    PrintFailure("accvalue", "get_accChild", result == S_OK ? E_NOINTERFACE : result);
+    return 1;
+  }
+  const AccText value = AccValue(display, CHILDID_SELF);
+  display->Release();
+  if (FAILED(value.result)) {
+    PrintFailure("accvalue", "get_accValue", value.result);
+    return 1;
+  }
+  std::printf("accvalue %s\n", value.text.c_str());
+  return 0;
+}
+
+const char* StateWord(long state) {
+  if (state < 0) return "failed";
+  if (state & STATE_SYSTEM_UNAVAILABLE) return "unavailable";
+  if (state & STATE_SYSTEM_PRESSED) return "pressed";
+  return "available";
+}
+
+// accbuttons (name empty) or accbutton NAME.
+int AccButtonsCommand(HWND w, const std::string& name, bool count) {
+  IAccessible* client = ClientObject(w, count ? "accbuttons" : "accbutton");
+  if (!client) return 1;
+  const long children = AccCount(client);
+  int buttons = 0;
+  const char* state = "absent";
+  for (long c = 1; c <= children; ++c) {
+    if (AccLong(client, c, true) != ROLE_SYSTEM_PUSHBUTTON) continue;
+    ++buttons;
+    if (!count && AccName(client, c).text == name) state = StateWord(AccLong(client, c, false));
+  }
+  client->Release();
+  if (count) {
+    std::printf("accbuttons %d\n", buttons);
+  } else {
+    std::printf("accbutton %s %s\n", name.c_str(), state);
+  }
+  return 0;
+}
+
+void PrintTree(IAccessible* object, int depth) {
+  const long children = AccCount(object);
+  for (long c = 1; c <= children; ++c) {
+    IDispatch* dispatch = nullptr;
+    IAccessible* inner = nullptr;
+    ++accCalls;
+    if (object->get_accChild(ChildId(c), &dispatch) == S_OK && dispatch) {
+      dispatch->QueryInterface(__uuidof(IAccessible), reinterpret_cast<void**>(&inner));
+      dispatch->Release();
+    }
+    IAccessible* asked = inner ? inner : object;
+    const long id = inner ? CHILDID_SELF : c;
+    const AccText value = AccValue(asked, id);
+    BSTR key = nullptr;
+    ++accCalls;
+    asked->get_accKeyboardShortcut(ChildId(id), &key);
+    const long state = AccLong(asked, id, false);
+    std::printf("%*sacc %ld %ld %s%s%s 0x%lx %s\n", depth * 2, "", c, AccLong(asked, id, true),
+                AccName(asked, id).text.c_str(), value.text.empty() ? "" : " = ", value.text.c_str(),
+                static_cast<unsigned long>(state), Utf8(key).c_str());
+    if (inner) {
+      PrintTree(inner, depth + 1);
+      inner->Release();
+    }
+  }
+}
+
+int AccTreeCommand(HWND w) {
+  const DWORD began = GetTickCount();
+  accCalls = 0;
+  IAccessible* client = ClientObject(w, "acctree");
+  if (!client) return 1;
+  std::printf("acc 0 %ld %s\n", AccLong(client, CHILDID_SELF, true), AccName(client, CHILDID_SELF).text.c_str());
+  PrintTree(client, 1);
+  client->Release();
+  std::printf("acctime %d calls %lu ms\n", accCalls, static_cast<unsigned long>(GetTickCount() - began));
+  return 0;
+}
+
 int Run(int argc, char** argv) {
   int i = 1;
   if (i + 1 < argc && std::strcmp(argv[i], "--desktop") == 0) {
@@ -380,6 +554,14 @@ int Run(int argc, char** argv) {
       const LRESULT code = part == "min" ? HTMINBUTTON : part == "close" ? HTCLOSE : HTCAPTION;
       POINT at{};
       if (FindHit(w, code, at)) std::printf("hit %ld %ld\n", at.x, at.y); else std::printf("hit none\n");
+    } else if (command == "accvalue") {
+      status = AccValueCommand(w);
+    } else if (command == "accbuttons") {
+      status = AccButtonsCommand(w, {}, true);
+    } else if (command == "accbutton" && i + 1 < argc) {
+      status = AccButtonsCommand(w, argv[++i], false);
+    } else if (command == "acctree") {
+      status = AccTreeCommand(w);
     } else if (command == "endsession") {
       status = EndSession(w);
     } else if (command == "dpichanged" && i + 1 < argc) {
