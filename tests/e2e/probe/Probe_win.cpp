@@ -53,12 +53,24 @@
 //                        the push button of that name, as its state says
 //   acctree              the whole tree, one line a child ("acc ID ROLE NAME
 //                        [= VALUE] [STATE] [KEY]", a line's children indented),
-//                        then "acctime CALLS calls MS ms": what the walk took
+//                        then "acctime CALLS calls MS ms, the first ... F ms":
+//                        what the walk took, and the first call of it
+//   accevents SECONDS    asks for the client (so that the calculator starts
+//                        telling), prints "accevents ready", then for that long
+//                        one line an event of the calculator's, with what a
+//                        screen reader would read of its object: "accevent
+//                        value|name|state|reorder|focus OBJECT CHILD TEXT"
+//                        from a hook in this process, then the same as
+//                        "acchook ..." from a hook in the calculator's
+//                        (e2e_hook.dll beside the probe); then "accevents end"
+//   loaded DLL           loaded DLL yes|no: whether the calculator's process
+//                        has loaded that DLL
 //
 // A missing calculator (or --window) prints "none" (the exit status is then 2).
 #include <windows.h>
 #include <commctrl.h>
 #include <oleacc.h>
+#include <psapi.h>
 
 #include <fcntl.h>
 #include <io.h>
@@ -448,10 +460,96 @@ int AccTreeCommand(HWND w) {
   accCalls = 0;
   IAccessible* client = ClientObject(w, "acctree");
   if (!client) return 1;
+  const DWORD first = GetTickCount() - began;
   std::printf("acc 0 %ld %s\n", AccLong(client, CHILDID_SELF, true), AccName(client, CHILDID_SELF).text.c_str());
   PrintTree(client, 1);
   client->Release();
-  std::printf("acctime %d calls %lu ms\n", accCalls, static_cast<unsigned long>(GetTickCount() - began));
+  std::printf("acctime %d calls %lu ms, the first (AccessibleObjectFromWindow) %lu ms\n", accCalls,
+              static_cast<unsigned long>(GetTickCount() - began), static_cast<unsigned long>(first));
+  return 0;
+}
+
+// What a screen reader hears: each event of the calculator's process, with
+// the text of the object it is about, read at once.
+HWND eventWindow = nullptr;
+void CALLBACK HeardEvent(HWINEVENTHOOK, DWORD event, HWND hwnd, LONG object, LONG child, DWORD, DWORD) {
+  const char* name = event == EVENT_OBJECT_VALUECHANGE  ? "value"
+                     : event == EVENT_OBJECT_NAMECHANGE ? "name"
+                     : event == EVENT_OBJECT_STATECHANGE ? "state"
+                     : event == EVENT_OBJECT_REORDER    ? "reorder"
+                     : event == EVENT_OBJECT_FOCUS      ? "focus"
+                                                        : nullptr;
+  if (!name || hwnd != eventWindow || object == OBJID_WINDOW || object == OBJID_CURSOR) return;
+  IAccessible* about = nullptr;
+  VARIANT id;
+  VariantInit(&id);
+  std::string text = "(failed)";
+  if (SUCCEEDED(AccessibleObjectFromEvent(hwnd, object, child, &about, &id)) && about) {
+    const long c = id.vt == VT_I4 ? id.lVal : CHILDID_SELF;
+    text = (event == EVENT_OBJECT_VALUECHANGE ? AccValue(about, c) : AccName(about, c)).text;
+    about->Release();
+  }
+  std::printf("accevent %s %ld %ld %s\n", name, static_cast<long>(object), static_cast<long>(child), text.c_str());
+}
+
+// The in-context hook's DLL, beside the probe, and the file it writes.
+std::string HookDll() {
+  char path[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, path, MAX_PATH);
+  std::string dll(path);
+  return dll.substr(0, dll.find_last_of("\\/") + 1) + "e2e_hook.dll";
+}
+
+int AccEventsCommand(HWND w, double seconds) {
+  IAccessible* client = ClientObject(w, "accevents");  // the calculator tells once asked
+  if (!client) return 1;
+  client->Release();
+  DWORD pid = 0;
+  GetWindowThreadProcessId(w, &pid);
+  eventWindow = w;
+  // Both kinds of hook: out of context, as a screen reader in its own
+  // process listens ("accevent" lines), and in context (e2e_hook.dll,
+  // "acchook" lines, written in the calculator's process).
+  HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_VALUECHANGE, nullptr, HeardEvent, pid, 0,
+                                       WINEVENT_OUTOFCONTEXT | WINEVENT_SKIPOWNPROCESS);
+  const std::string dll = HookDll(), log = dll + ".log";
+  DeleteFileA(log.c_str());
+  HMODULE module = LoadLibraryA(dll.c_str());
+  auto proc = module ? reinterpret_cast<WINEVENTPROC>(reinterpret_cast<void*>(GetProcAddress(module, "HeardInContext"))) : nullptr;
+  HWINEVENTHOOK inContext = proc ? SetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_VALUECHANGE, module, proc, pid, 0,
+                                                   WINEVENT_INCONTEXT) : nullptr;
+  std::printf("accevents ready%s%s\n", hook ? "" : " (no out-of-context hook)", inContext ? "" : " (no in-context hook)");
+  const DWORD end = GetTickCount() + static_cast<DWORD>(seconds * 1000);
+  while (static_cast<LONG>(end - GetTickCount()) > 0) {
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+    MSG m;
+    while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&m);
+  }
+  if (hook) UnhookWinEvent(hook);
+  if (inContext) UnhookWinEvent(inContext);
+  if (FILE* heard = std::fopen(log.c_str(), "rb")) {
+    char line[1200];
+    while (std::fgets(line, sizeof line, heard)) std::fputs(line, stdout);
+    std::fclose(heard);
+  }
+  std::printf("accevents end\n");
+  return 0;
+}
+
+// Whether the calculator's process has loaded a DLL (by file name).
+int LoadedCommand(HWND w, const std::string& dll) {
+  HANDLE process = ProcessOf(w, PROCESS_QUERY_INFORMATION | PROCESS_VM_READ);
+  HMODULE modules[512];
+  DWORD bytes = 0;
+  bool found = false;
+  if (process && EnumProcessModules(process, modules, sizeof modules, &bytes)) {
+    for (DWORD i = 0; i < bytes / sizeof(HMODULE) && i < 512; ++i) {
+      char name[MAX_PATH] = {};
+      if (GetModuleBaseNameA(process, modules[i], name, sizeof name) && lstrcmpiA(name, dll.c_str()) == 0) found = true;
+    }
+  }
+  if (process) CloseHandle(process);
+  std::printf("loaded %s %s\n", dll.c_str(), found ? "yes" : "no");
   return 0;
 }
 
@@ -562,6 +660,10 @@ int Run(int argc, char** argv) {
       status = AccButtonsCommand(w, argv[++i], false);
     } else if (command == "acctree") {
       status = AccTreeCommand(w);
+    } else if (command == "accevents" && i + 1 < argc) {
+      status = AccEventsCommand(w, std::atof(argv[++i]));
+    } else if (command == "loaded" && i + 1 < argc) {
+      status = LoadedCommand(w, argv[++i]);
     } else if (command == "endsession") {
       status = EndSession(w);
     } else if (command == "dpichanged" && i + 1 < argc) {
