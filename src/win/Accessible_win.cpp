@@ -174,7 +174,11 @@ class AccessibleObject final : public IAccessible {
 
 HRESULT AccessibleObject::Look(View& view) const {
   if (!host_->source || !host_->hwnd || !IsWindow(host_->hwnd)) return RPC_E_DISCONNECTED;
-  view.nodes = host_->source->Nodes();
+  try {  // nothing may be thrown back into the client's call
+    view.nodes = host_->source->Nodes();
+  } catch (...) {
+    return E_FAIL;
+  }
   view.self = view.Find(key_);
   return view.self < 0 ? CO_E_OBJNOTCONNECTED : S_OK;
 }
