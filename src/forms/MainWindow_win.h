@@ -131,7 +131,7 @@ class MainWindow : public win::Window, public Platform, public OptionsEffects {
   bool saved_ = false;       // the settings are written once, at the end
   bool starting_ = false;    // Create is choosing the first size
   win::TrayIcon tray_;
-  FaceAccess access_{calc_, display_, keys_, scale_};  // screen readers' view; goes first
+  FaceAccess access_{calc_, display_, keys_, scale_};  // screen readers; destroyed first, cutting them off
 };
 
 }  // namespace nimbrel
