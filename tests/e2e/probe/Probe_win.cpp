@@ -51,6 +51,8 @@
 //                        push buttons
 //   accbutton NAME       accbutton NAME available|unavailable|pressed|absent:
 //                        the push button of that name, as its state says
+//   accpress NAME        accpress NAME ok|absent: the push button of that name
+//                        pressed by its default action
 //   acctree              the whole tree, one line a child ("acc ID ROLE NAME
 //                        [= VALUE] [STATE] [KEY]", a line's children indented),
 //                        then "acctime CALLS calls MS ms, the first ... F ms":
@@ -428,6 +430,29 @@ int AccButtonsCommand(HWND w, const std::string& name, bool count) {
   return 0;
 }
 
+// accpress NAME: the push button's default action, as a screen reader
+// presses it.
+int AccPressCommand(HWND w, const std::string& name) {
+  IAccessible* client = ClientObject(w, "accpress");
+  if (!client) return 1;
+  const long children = AccCount(client);
+  HRESULT result = S_FALSE;
+  for (long c = 1; c <= children && result == S_FALSE; ++c) {
+    if (AccLong(client, c, true) == ROLE_SYSTEM_PUSHBUTTON && AccName(client, c).text == name) {
+      result = client->accDoDefaultAction(ChildId(c));
+    }
+  }
+  client->Release();
+  if (result == S_FALSE) {
+    std::printf("accpress %s absent\n", name.c_str());
+  } else if (FAILED(result)) {
+    PrintFailure("accpress", "accDoDefaultAction", result);
+  } else {
+    std::printf("accpress %s ok\n", name.c_str());
+  }
+  return result == S_OK ? 0 : 1;
+}
+
 void PrintTree(IAccessible* object, int depth) {
   const long children = AccCount(object);
   for (long c = 1; c <= children; ++c) {
@@ -658,6 +683,8 @@ int Run(int argc, char** argv) {
       status = AccButtonsCommand(w, {}, true);
     } else if (command == "accbutton" && i + 1 < argc) {
       status = AccButtonsCommand(w, argv[++i], false);
+    } else if (command == "accpress" && i + 1 < argc) {
+      status = AccPressCommand(w, argv[++i]);
     } else if (command == "acctree") {
       status = AccTreeCommand(w);
     } else if (command == "accevents" && i + 1 < argc) {
