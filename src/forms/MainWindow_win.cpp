@@ -126,6 +126,7 @@ MainWindow::MainWindow(HINSTANCE instance) : instance_(instance), typeface_(inst
     if (!hwnd_) return;
     keys_[index]->Invalidate();
     UpdateWindow(hwnd_);  // a key is drawn at once, not at the next idle moment
+    access_.Changed();
   };
 }
 
@@ -203,11 +204,12 @@ void MainWindow::Create() {
 
 // Every message goes to one of three handlers: the keyboard's and the
 // mouse's, which forward to the application and the face's controls, and
-// the window's own life. What none takes goes to the system.
+// the window's own life. What none takes goes to the system. Screen
+// readers' questions (FaceAccess) are answered before all of them.
 LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   LRESULT result = 0;
-  if (KeyMessage(message, wParam, lParam) || MouseMessage(message, lParam) ||
-      LifeMessage(message, wParam, lParam, result)) {
+  if (access_.Message(hwnd_, message, wParam, lParam, result) || KeyMessage(message, wParam, lParam) ||
+      MouseMessage(message, lParam) || LifeMessage(message, wParam, lParam, result)) {
     return result;
   }
   return Default(message, wParam, lParam);
@@ -509,6 +511,7 @@ void MainWindow::ReportMathError(const std::string& text) {
 void MainWindow::PaintStack() {
   display_->Invalidate();
   UpdateWindow(hwnd_);
+  access_.Changed();
 }
 
 void MainWindow::OpenHelp(const std::string& topic) {

@@ -15,6 +15,7 @@
 #include "components/ModeButton_win.h"
 #include "app/Calculator.h"
 #include "display/StackWindow_win.h"
+#include "forms/FaceAccess_win.h"
 #include "app/OptionsDialog.h"
 #include "core/Scale.h"
 #include "settings/Settings.h"
@@ -131,6 +132,7 @@ class MainWindow : public win::Window, public Platform, public OptionsEffects {
   bool saved_ = false;       // the settings are written once, at the end
   bool starting_ = false;    // Create is choosing the first size
   win::TrayIcon tray_;
+  FaceAccess access_{calc_, display_, keys_, scale_};  // screen readers; destroyed first, cutting them off
 };
 
 }  // namespace nimbrel

@@ -49,10 +49,36 @@
 //   dpichanged DPI [FROM]  WM_DPICHANGED with MAKEWPARAM(DPI, DPI) and the
 //                        window's place, its size scaled by DPI/FROM (FROM: the
 //                        window's DPI): "dpichanged L T R B" (the suggested rectangle)
+//   accvalue             accvalue TEXT: the value of the client's first child,
+//                        the display, read from this process through Active
+//                        Accessibility (AccessibleObjectFromWindow), or
+//                        "accvalue failed STEP 0xHRESULT"
+//   accbuttons           accbuttons N: how many of the client's children are
+//                        push buttons
+//   accbutton NAME       accbutton NAME available|unavailable|pressed|absent:
+//                        the push button of that name, as its state says
+//   accpress NAME        accpress NAME ok|absent: the push button of that name
+//                        pressed by its default action
+//   acctree              the whole tree, one line a child ("acc ID ROLE NAME
+//                        [= VALUE] [STATE] [KEY]", a line's children indented),
+//                        then "acctime CALLS calls MS ms, the first ... F ms":
+//                        what the walk took, and the first call of it
+//   accevents SECONDS    asks for the client (so that the calculator starts
+//                        telling), prints "accevents ready", then for that long
+//                        one line an event of the calculator's, with what a
+//                        screen reader would read of its object: "accevent
+//                        value|name|state|reorder|focus OBJECT CHILD TEXT"
+//                        from a hook in this process, then the same as
+//                        "acchook ..." from a hook in the calculator's
+//                        (e2e_hook.dll beside the probe); then "accevents end"
+//   loaded DLL           loaded DLL yes|no: whether the calculator's process
+//                        has loaded that DLL
 //
 // A missing calculator (or --window) prints "none" (the exit status is then 2).
 #include <windows.h>
 #include <commctrl.h>
+#include <oleacc.h>
+#include <psapi.h>
 
 #include <fcntl.h>
 #include <io.h>
@@ -288,6 +314,277 @@ bool TrayIcon(POINT& at) {
   return true;
 }
 
+// ---- Active Accessibility, as a screen reader in another process sees it
+
+int accCalls = 0;  // calls into the calculator's objects, for acctree's figure
+
+VARIANT ChildId(long id) {
+  VARIANT v;
+  VariantInit(&v);
+  v.vt = VT_I4;
+  v.lVal = id;
+  return v;
+}
+
+std::string Utf8(BSTR text) {
+  if (!text) return {};
+  char utf8[1024] = {};
+  WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8, sizeof utf8 - 1, nullptr, nullptr);
+  SysFreeString(text);
+  return utf8;
+}
+
+void PrintFailure(const char* command, const char* step, HRESULT result) {
+  std::printf("%s failed %s 0x%08lx\n", command, step, static_cast<unsigned long>(result));
+}
+
+// The calculator's client object (released by the caller), or nullptr after
+// saying why.
+IAccessible* ClientObject(HWND w, const char* command) {
+  static bool com = SUCCEEDED(CoInitialize(nullptr));
+  (void)com;
+  IAccessible* client = nullptr;
+  const HRESULT got = AccessibleObjectFromWindow(w, OBJID_CLIENT, __uuidof(IAccessible), reinterpret_cast<void**>(&client));
+  ++accCalls;
+  if (FAILED(got) || !client) {
+    PrintFailure(command, "AccessibleObjectFromWindow", got);
+    return nullptr;
+  }
+  return client;
+}
+
+struct AccText {
+  HRESULT result;
+  std::string text;
+};
+AccText AccName(IAccessible* object, long child) {
+  BSTR text = nullptr;
+  const HRESULT result = object->get_accName(ChildId(child), &text);
+  ++accCalls;
+  return {result, Utf8(text)};
+}
+AccText AccValue(IAccessible* object, long child) {
+  BSTR text = nullptr;
+  const HRESULT result = object->get_accValue(ChildId(child), &text);
+  ++accCalls;
+  return {result, Utf8(text)};
+}
+long AccLong(IAccessible* object, long child, bool role) {
+  VARIANT v;
+  VariantInit(&v);
+  const HRESULT result = role ? object->get_accRole(ChildId(child), &v) : object->get_accState(ChildId(child), &v);
+  ++accCalls;
+  return SUCCEEDED(result) && v.vt == VT_I4 ? v.lVal : -1;
+}
+long AccCount(IAccessible* object) {
+  LONG count = -1;
+  ++accCalls;
+  return SUCCEEDED(object->get_accChildCount(&count)) ? count : -1;
+}
+
+int AccValueCommand(HWND w) {
+  IAccessible* client = ClientObject(w, "accvalue");
+  if (!client) return 1;
+  // The display is an object of its own, the client's first child.
+  IDispatch* dispatch = nullptr;
+  HRESULT result = client->get_accChild(ChildId(1), &dispatch);
+  ++accCalls;
+  IAccessible* display = nullptr;
+  if (result == S_OK && dispatch) {
+    result = dispatch->QueryInterface(__uuidof(IAccessible), reinterpret_cast<void**>(&display));
+    dispatch->Release();
+  }
+  client->Release();
+  if (!display) {
+    PrintFailure("accvalue", "get_accChild", result == S_OK ? E_NOINTERFACE : result);
+    return 1;
+  }
+  const AccText value = AccValue(display, CHILDID_SELF);
+  display->Release();
+  if (FAILED(value.result)) {
+    PrintFailure("accvalue", "get_accValue", value.result);
+    return 1;
+  }
+  std::printf("accvalue %s\n", value.text.c_str());
+  return 0;
+}
+
+const char* StateWord(long state) {
+  if (state < 0) return "failed";
+  if (state & STATE_SYSTEM_UNAVAILABLE) return "unavailable";
+  if (state & STATE_SYSTEM_PRESSED) return "pressed";
+  return "available";
+}
+
+// accbuttons (name empty) or accbutton NAME.
+int AccButtonsCommand(HWND w, const std::string& name, bool count) {
+  IAccessible* client = ClientObject(w, count ? "accbuttons" : "accbutton");
+  if (!client) return 1;
+  const long children = AccCount(client);
+  int buttons = 0;
+  const char* state = "absent";
+  for (long c = 1; c <= children; ++c) {
+    if (AccLong(client, c, true) != ROLE_SYSTEM_PUSHBUTTON) continue;
+    ++buttons;
+    if (!count && AccName(client, c).text == name) state = StateWord(AccLong(client, c, false));
+  }
+  client->Release();
+  if (count) {
+    std::printf("accbuttons %d\n", buttons);
+  } else {
+    std::printf("accbutton %s %s\n", name.c_str(), state);
+  }
+  return 0;
+}
+
+// accpress NAME: the push button's default action, as a screen reader
+// presses it.
+int AccPressCommand(HWND w, const std::string& name) {
+  IAccessible* client = ClientObject(w, "accpress");
+  if (!client) return 1;
+  const long children = AccCount(client);
+  HRESULT result = S_FALSE;
+  for (long c = 1; c <= children && result == S_FALSE; ++c) {
+    if (AccLong(client, c, true) == ROLE_SYSTEM_PUSHBUTTON && AccName(client, c).text == name) {
+      result = client->accDoDefaultAction(ChildId(c));
+    }
+  }
+  client->Release();
+  if (result == S_FALSE) {
+    std::printf("accpress %s absent\n", name.c_str());
+  } else if (FAILED(result)) {
+    PrintFailure("accpress", "accDoDefaultAction", result);
+  } else {
+    std::printf("accpress %s ok\n", name.c_str());
+  }
+  return result == S_OK ? 0 : 1;
+}
+
+void PrintTree(IAccessible* object, int depth) {
+  const long children = AccCount(object);
+  for (long c = 1; c <= children; ++c) {
+    IDispatch* dispatch = nullptr;
+    IAccessible* inner = nullptr;
+    ++accCalls;
+    if (object->get_accChild(ChildId(c), &dispatch) == S_OK && dispatch) {
+      dispatch->QueryInterface(__uuidof(IAccessible), reinterpret_cast<void**>(&inner));
+      dispatch->Release();
+    }
+    IAccessible* asked = inner ? inner : object;
+    const long id = inner ? CHILDID_SELF : c;
+    const AccText value = AccValue(asked, id);
+    BSTR key = nullptr;
+    ++accCalls;
+    asked->get_accKeyboardShortcut(ChildId(id), &key);
+    const long state = AccLong(asked, id, false);
+    std::printf("%*sacc %ld %ld %s%s%s 0x%lx %s\n", depth * 2, "", c, AccLong(asked, id, true),
+                AccName(asked, id).text.c_str(), value.text.empty() ? "" : " = ", value.text.c_str(),
+                static_cast<unsigned long>(state), Utf8(key).c_str());
+    if (inner) {
+      PrintTree(inner, depth + 1);
+      inner->Release();
+    }
+  }
+}
+
+int AccTreeCommand(HWND w) {
+  const DWORD began = GetTickCount();
+  accCalls = 0;
+  IAccessible* client = ClientObject(w, "acctree");
+  if (!client) return 1;
+  const DWORD first = GetTickCount() - began;
+  std::printf("acc 0 %ld %s\n", AccLong(client, CHILDID_SELF, true), AccName(client, CHILDID_SELF).text.c_str());
+  PrintTree(client, 1);
+  client->Release();
+  std::printf("acctime %d calls %lu ms, the first (AccessibleObjectFromWindow) %lu ms\n", accCalls,
+              static_cast<unsigned long>(GetTickCount() - began), static_cast<unsigned long>(first));
+  return 0;
+}
+
+// What a screen reader hears: each event of the calculator's process, with
+// the text of the object it is about, read at once.
+HWND eventWindow = nullptr;
+void CALLBACK HeardEvent(HWINEVENTHOOK, DWORD event, HWND hwnd, LONG object, LONG child, DWORD, DWORD) {
+  const char* name = event == EVENT_OBJECT_VALUECHANGE  ? "value"
+                     : event == EVENT_OBJECT_NAMECHANGE ? "name"
+                     : event == EVENT_OBJECT_STATECHANGE ? "state"
+                     : event == EVENT_OBJECT_REORDER    ? "reorder"
+                     : event == EVENT_OBJECT_FOCUS      ? "focus"
+                                                        : nullptr;
+  if (!name || hwnd != eventWindow || object == OBJID_WINDOW || object == OBJID_CURSOR) return;
+  IAccessible* about = nullptr;
+  VARIANT id;
+  VariantInit(&id);
+  std::string text = "(failed)";
+  if (SUCCEEDED(AccessibleObjectFromEvent(hwnd, object, child, &about, &id)) && about) {
+    const long c = id.vt == VT_I4 ? id.lVal : CHILDID_SELF;
+    text = (event == EVENT_OBJECT_VALUECHANGE ? AccValue(about, c) : AccName(about, c)).text;
+    about->Release();
+  }
+  std::printf("accevent %s %ld %ld %s\n", name, static_cast<long>(object), static_cast<long>(child), text.c_str());
+}
+
+// The in-context hook's DLL, beside the probe, and the file it writes.
+std::string HookDll() {
+  char path[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, path, MAX_PATH);
+  std::string dll(path);
+  return dll.substr(0, dll.find_last_of("\\/") + 1) + "e2e_hook.dll";
+}
+
+int AccEventsCommand(HWND w, double seconds) {
+  IAccessible* client = ClientObject(w, "accevents");  // the calculator tells once asked
+  if (!client) return 1;
+  client->Release();
+  DWORD pid = 0;
+  GetWindowThreadProcessId(w, &pid);
+  eventWindow = w;
+  // Both kinds of hook: out of context, as a screen reader in its own
+  // process listens ("accevent" lines), and in context (e2e_hook.dll,
+  // "acchook" lines, written in the calculator's process).
+  HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_VALUECHANGE, nullptr, HeardEvent, pid, 0,
+                                       WINEVENT_OUTOFCONTEXT | WINEVENT_SKIPOWNPROCESS);
+  const std::string dll = HookDll(), log = dll + ".log";
+  DeleteFileA(log.c_str());
+  HMODULE module = LoadLibraryA(dll.c_str());
+  auto proc = module ? reinterpret_cast<WINEVENTPROC>(reinterpret_cast<void*>(GetProcAddress(module, "HeardInContext"))) : nullptr;
+  HWINEVENTHOOK inContext = proc ? SetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_VALUECHANGE, module, proc, pid, 0,
+                                                   WINEVENT_INCONTEXT) : nullptr;
+  std::printf("accevents ready%s%s\n", hook ? "" : " (no out-of-context hook)", inContext ? "" : " (no in-context hook)");
+  const DWORD end = GetTickCount() + static_cast<DWORD>(seconds * 1000);
+  while (static_cast<LONG>(end - GetTickCount()) > 0) {
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+    MSG m;
+    while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&m);
+  }
+  if (hook) UnhookWinEvent(hook);
+  if (inContext) UnhookWinEvent(inContext);
+  if (FILE* heard = std::fopen(log.c_str(), "rb")) {
+    char line[1200];
+    while (std::fgets(line, sizeof line, heard)) std::fputs(line, stdout);
+    std::fclose(heard);
+  }
+  std::printf("accevents end\n");
+  return 0;
+}
+
+// Whether the calculator's process has loaded a DLL (by file name).
+int LoadedCommand(HWND w, const std::string& dll) {
+  HANDLE process = ProcessOf(w, PROCESS_QUERY_INFORMATION | PROCESS_VM_READ);
+  HMODULE modules[512];
+  DWORD bytes = 0;
+  bool found = false;
+  if (process && EnumProcessModules(process, modules, sizeof modules, &bytes)) {
+    for (DWORD i = 0; i < bytes / sizeof(HMODULE) && i < 512; ++i) {
+      char name[MAX_PATH] = {};
+      if (GetModuleBaseNameA(process, modules[i], name, sizeof name) && lstrcmpiA(name, dll.c_str()) == 0) found = true;
+    }
+  }
+  if (process) CloseHandle(process);
+  std::printf("loaded %s %s\n", dll.c_str(), found ? "yes" : "no");
+  return 0;
+}
+
 int Run(int argc, char** argv) {
   int i = 1;
   if (i + 1 < argc && std::strcmp(argv[i], "--desktop") == 0) {
@@ -401,6 +698,20 @@ int Run(int argc, char** argv) {
       const LRESULT code = part == "min" ? HTMINBUTTON : part == "close" ? HTCLOSE : HTCAPTION;
       POINT at{};
       if (FindHit(w, code, at)) std::printf("hit %ld %ld\n", at.x, at.y); else std::printf("hit none\n");
+    } else if (command == "accvalue") {
+      status = AccValueCommand(w);
+    } else if (command == "accbuttons") {
+      status = AccButtonsCommand(w, {}, true);
+    } else if (command == "accbutton" && i + 1 < argc) {
+      status = AccButtonsCommand(w, argv[++i], false);
+    } else if (command == "accpress" && i + 1 < argc) {
+      status = AccPressCommand(w, argv[++i]);
+    } else if (command == "acctree") {
+      status = AccTreeCommand(w);
+    } else if (command == "accevents" && i + 1 < argc) {
+      status = AccEventsCommand(w, std::atof(argv[++i]));
+    } else if (command == "loaded" && i + 1 < argc) {
+      status = LoadedCommand(w, argv[++i]);
     } else if (command == "endsession") {
       status = EndSession(w);
     } else if (command == "dpichanged" && i + 1 < argc) {
