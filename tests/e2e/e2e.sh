@@ -487,6 +487,35 @@ damaged_value() {
   check "and the program ends" "$(ended "$APP")" ended
 }
 
+# Undo and redo: Ctrl+Z, Ctrl+Y and Ctrl+Shift+Z from the keyboard, then
+# Redo and Undo chosen from the right-click menu (its fifth and sixth items,
+# after the sizes). X is read back by Copy. Whether the items are greyed is
+# left to the unit tests: Wine tells no other process a menu item's state.
+undo_redo() {
+  start || { need "the calculator starts" no yes; return; }
+  xdotool key 2 Return 3 KP_Add
+  check "2 Enter 3 +" "$(copied)" 5.0000
+  xdotool key ctrl+z
+  check "Ctrl+Z takes the + back" "$(copied)" 3.0000
+  xdotool key 4
+  check "and the 3 can be typed on" "$(copied)" 34.0000
+  xdotool key ctrl+z
+  check "the typed number is one step" "$(copied)" 2.0000
+  xdotool key ctrl+y
+  check "Ctrl+Y brings it back" "$(copied)" 34.0000
+  xdotool key ctrl+z ctrl+shift+z
+  check "Ctrl+Shift+Z redoes too" "$(copied)" 34.0000
+  xdotool key ctrl+z
+  check "undone once more" "$(copied)" 2.0000
+  open_menu
+  picture menu-undo
+  choose 6
+  check "Redo from the menu" "$(copied)" 34.0000
+  menu_choice 5
+  check "Undo from the menu" "$(copied)" 2.0000
+  check "the window is as it was" "$(x_size "$W")" 321x233
+}
+
 # A scenario's own state: nothing of the last one's windows (the X server,
 # started afresh between them, gives their ids out again).
 alone() { BOX= MENU=; "$@"; }
@@ -504,4 +533,5 @@ scenario "Launch Hidden; -u refuses while it runs" alone hidden_start
 scenario "uninstall: No removes nothing" alone uninstall_no
 scenario "uninstall: Yes removes everything" alone uninstall_yes
 scenario "a damaged stored value stops the start" alone damaged_value
+scenario "undo and redo: the keys and the menu" alone undo_redo
 e2e_end
