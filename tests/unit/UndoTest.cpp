@@ -258,6 +258,24 @@ TEST(Undo, TheOptionsDialogIsNoStep) {
   EXPECT_EQ(q.Take(), (Lines{"options", "beep"})) << "the options were no step to undo";
 }
 
+TEST(Undo, FaceKeyClicksAreStepsLikeKeys) {
+  FakePlatform p;
+  Calculator c(p);
+  for (const char* name : {"Seven", "Enter", "Shift", "PopOff"}) c.ClickFaceKey(FaceKeyIndex(name));
+  EXPECT_EQ(c.display.Lines(2), (Lines{"Y: 0.0000", "X: 7.0000"})) << "rolled down";
+  c.face.ShowShifted();
+  c.Undo();
+  EXPECT_EQ(c.display.Lines(2), (Lines{"Y: 7.0000", "X: 7.0000"}));
+  EXPECT_FALSE(c.face.ShiftOn()) << "undo turns the shift off";
+  c.Undo();
+  EXPECT_EQ(c.display.Lines(2), (Lines{"Y: 0.0000", "X: 7"}));
+  c.Undo();
+  EXPECT_EQ(c.display.Lines(2), (Lines{"Y: 0.0000", "X: 0.0000"}));
+  p.Take();
+  c.Undo();
+  EXPECT_EQ(p.Take(), (Lines{"beep"}));
+}
+
 TEST(Undo, HistoryKeepsItsLimit) {
   History h(3);
   CalcState state;
