@@ -502,10 +502,11 @@ menu_ink() {
     -format '%[fx:round(w*h*(1-mean))]' info:
 }
 
-# X read back by Copy. In this scenario about one run in two had one
-# Ctrl+Insert that copied nothing, while a second one straight after copied
-# the right X (so the stack was untouched); never in the other scenarios.
-# The cause is not found: the Copy is then pressed once more.
+# X read back by Copy. In this scenario about one run in three had one
+# Ctrl+Insert that copied nothing (after a plain key, a Ctrl combination or
+# the menu alike), while a second one straight after copied the right X, so
+# the stack was untouched; never in the other scenarios. The cause is not
+# found: the Copy is then pressed once more.
 x_now() {
   local x
   x=$(copied)
