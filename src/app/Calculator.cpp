@@ -29,6 +29,12 @@ bool Calculator::MenuShortcut(uint16_t key, bool shiftHeld, bool ctrlHeld) {
     if (!aboutShown_) platform_.ShowPopupMenu();
     return true;
   }
+  // Taken before the dispatcher, so a slot bound to Z or Y is still
+  // recalled by the plain letter.
+  if (ctrlHeld && (key == 'Z' || key == 'Y')) {
+    if (key == 'Z' && !shiftHeld) Undo(); else Redo();
+    return true;
+  }
   if (key != vk::Insert || shiftHeld == ctrlHeld) return false;
   if (ctrlHeld) CutClick(); else PasteClick();
   return true;
@@ -37,6 +43,7 @@ bool Calculator::MenuShortcut(uint16_t key, bool shiftHeld, bool ctrlHeld) {
 void Calculator::CutClick() { platform_.SetClipboardText(CopyText(engine.X(), display.options)); }
 
 void Calculator::PasteClick() {
+  if (stepDepth_ == 0) return AsStep([this] { PasteClick(); });
   if (!PasteInto(platform_.GetClipboardText(), engine, display.entry)) platform_.Beep();
   Repaint();
 }
@@ -118,6 +125,7 @@ bool Calculator::Apply(int op) {
   const CalcOutcome outcome = engine.Calculate(op, display.options.Angles);
   if (outcome.report == CalcOutcome::Report::MathError) platform_.ReportMathError(outcome.message);
   if (outcome.report == CalcOutcome::Report::OutOfRange) platform_.ShowMessage(kCaption, outcome.message);
+  if (outcome.rejected) step_.none = true;  // LastX may have changed: still no step
   return outcome.rejected;
 }
 
@@ -140,7 +148,7 @@ constexpr OperationKey kOperationKeys[] = {
     {vk::Add, opAdd, 0},           {vk::Subtract, opSubtract, 0}, {vk::Multiply, opMultiply, 0},
     {vk::Divide, opDivide, 0},     {vk::Insert, opSin, opArcSin}, {vk::Home, opCos, opArcCos},
     {vk::Prior, opTan, opArcTan},  {vk::Delete, opLn, opExp},     {vk::Up, opExchange, opLastX},
-    {vk::Down, opPopOff, 0},       {vk::End, 0, opPi},            {vk::Oem5, opLog, opTenPower},
+    {vk::Down, opPopOff, opRollDown}, {vk::End, 0, opPi},     {vk::Oem5, opLog, opTenPower},
     {vk::Pause, opRoot, opSquare},
 };
 
@@ -150,6 +158,7 @@ constexpr OperationKey kOperationKeys[] = {
 // no action in the current shift state ends at the slot keys, and a key no
 // slot is bound to does nothing at all.
 void Calculator::DispatchKey(uint16_t& key) {
+  if (stepDepth_ == 0) return AsStep([&] { DispatchKey(key); });
   if (key >= vk::Numpad0 && key <= vk::Numpad9) key = static_cast<uint16_t>(key - 48);
   const bool on = face.ShiftOn();
   KeyAction action;
@@ -167,6 +176,7 @@ void Calculator::DispatchKey(uint16_t& key) {
 }
 
 void Calculator::TypeKey(uint16_t key) {
+  step_.entryKey = true;
   if (!display.entry.EntryKey(key)) platform_.Beep();
 }
 
@@ -201,6 +211,7 @@ bool Calculator::EntryAndStackKeys(uint16_t key, bool on, KeyAction& action) {
       if (Apply(opFactorial)) action.release = true;
     } else {
       platform_.Beep();
+      step_.none = true;
     }
     display.entry.ResetEntry();
   } else if (key == vk::Scroll) {
@@ -282,8 +293,56 @@ void Calculator::OpenMemoryWindow(Platform::MemoryMode mode, std::string_view fa
 }
 
 void Calculator::OptionsClick() {
+  step_.none = true;  // the options are no part of a state; a base change ends the entry
   OutOfTopmostBand([&] { platform_.ShowOptions(); });
   platform_.PaintStack();
+}
+
+void Calculator::AsStep(const std::function<void()>& action) {
+  if (stepDepth_ > 0) return action();
+  const CalcState before = Now();
+  const bool wasTyping = display.entry.InProgress();
+  step_ = {};
+  ++stepDepth_;
+  try {
+    action();
+  } catch (...) {
+    --stepDepth_;  // a fault is no step; the handler ends the entry
+    entryStepOpen_ = false;
+    throw;
+  }
+  --stepDepth_;
+  EndStep(before, wasTyping);
+}
+
+void Calculator::EndStep(const CalcState& before, bool wasTyping) {
+  if (step_.none || Now().SameAs(before)) {
+    entryStepOpen_ = entryStepOpen_ && display.entry.InProgress();
+    return;
+  }
+  // The digits, point, sign, exponent and backspace of one number make one
+  // step, begun by its first key.
+  if (step_.entryKey && wasTyping && entryStepOpen_) {
+    history_.DropRedo();
+  } else {
+    history_.Record(before);
+  }
+  entryStepOpen_ = step_.entryKey && display.entry.InProgress();
+}
+
+void Calculator::Undo() { GoTo(history_.Undo(Now())); }
+void Calculator::Redo() { GoTo(history_.Redo(Now())); }
+
+void Calculator::GoTo(const std::optional<CalcState>& state) {
+  if (!state) {
+    platform_.Beep();
+    return;
+  }
+  state->RestoreTo(engine, display.entry, display.options.Base);
+  // A number brought back half typed can be typed on, within its own step.
+  entryStepOpen_ = display.entry.InProgress();
+  Repaint();
+  if (face.ShiftOn()) face.ShowUnshifted();
 }
 
 void Calculator::AppExceptions(const std::string& message) {

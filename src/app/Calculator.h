@@ -18,6 +18,7 @@
 #include "core/TypedKeys.h"
 #include "app/Caption.h"
 #include "app/FaceKeys.h"
+#include "app/History.h"
 #include "app/MemoryWindow.h"
 #include "app/OptionsDialog.h"
 #include "app/Platform.h"
@@ -87,12 +88,27 @@ class Calculator {
   void ClickFaceKey(int index);
 
   // The popup menu's shortcuts, offered every key-down before the handler:
-  // Ctrl+Insert copies, Shift+Insert pastes; Shift+F10 and the menu key open
-  // the menu itself (not during About, as a right click). True when the key
-  // was taken.
+  // Ctrl+Insert copies, Shift+Insert pastes, Ctrl+Z undoes, Ctrl+Y and
+  // Ctrl+Shift+Z redo; Shift+F10 and the menu key open the menu itself (not
+  // during About, as a right click). True when the key was taken.
   bool MenuShortcut(uint16_t key, bool shiftHeld, bool ctrlHeld);
   void CutClick();    // Copy: X as text onto the clipboard
   void PasteClick();  // Paste: the clipboard's number onto the stack
+
+  // ---- undo and redo (History.h says what a state holds)
+  // Back to the state before the last step, or forward again to the state
+  // the last undo left; then the display is repainted and the shift goes
+  // off. With no step to go to, the default beep.
+  void Undo();
+  void Redo();
+  bool CanUndo() const { return history_.CanUndo(); }
+  bool CanRedo() const { return history_.CanRedo(); }
+  // Runs one user action as one possible step: it is kept only when it
+  // changed the state and was neither rejected nor faulted. A number being
+  // typed is one step, whatever keys typed it. Every key, face-key click
+  // and paste is run this way (with the memory window's visit, which is
+  // modal, inside its key); nimbrel-cli runs its memory window's keys so.
+  void AsStep(const std::function<void()>& action);
 
   // Turns one key code into its action. A keypad digit is rewritten in the
   // caller's variable to the plain digit. A floating-point fault of the
@@ -156,7 +172,21 @@ class Calculator {
   // Recalls every slot bound to `key`, in slot order; false if none is.
   bool RecallSlots(uint16_t key);
 
+  CalcState Now() const { return CalcState::Of(engine, display.entry, display.options.Base); }
+  // After a step's action: recorded, joined to the number being typed, or
+  // none.
+  void EndStep(const CalcState& before, bool wasTyping);
+  void GoTo(const std::optional<CalcState>& state);
+
   Platform& platform_;
+  History history_;
+  // What the action of the step under way showed about itself.
+  struct StepMarks {
+    bool none = false;      // rejected, refused or the options dialog: no step
+    bool entryKey = false;  // a key of the entry line
+  } step_;
+  int stepDepth_ = 0;             // an action inside a step is part of it
+  bool entryStepOpen_ = false;    // the last step began the number still being typed
   bool aboutShown_ = false;
   int aboutTicks_ = 0;  // seconds of About so far; lines 1..3 show at 0..2
 };

@@ -16,7 +16,7 @@ const std::array<FaceKey, kFaceKeyCount> kFaceKeys = {{
     {"Exp", 96, 96, 33, 25, 2, "E", "N!", vk::Next, {vk::Next, 0}},
     {"Exchange", 56, 160, 33, 25, 2, "x\u21C4y", "LAST X", vk::Up, {vk::Up, 0}},
     {"Store", 16, 192, 33, 25, 1, "STO", "", vk::Left, {vk::Left, 0}},
-    {"PopOff", 56, 192, 33, 25, 1, "\u2193", "", vk::Down, {vk::Down, 0}},
+    {"PopOff", 56, 192, 33, 25, 2, "\u2193", "R\u2193", vk::Down, {vk::Down, 0}},
     {"Recall", 96, 192, 33, 25, 1, "RCL", "", vk::Right, {vk::Right, 0}},
     {"Shift", 152, 64, 33, 25, 3, "", "", vk::NumLock, {0, 0}},
     {"Divide", 192, 64, 33, 25, 2, "\u00F7", "ON TOP", vk::Divide, {vk::Divide, 0}},
@@ -37,9 +37,9 @@ const std::array<FaceKey, kFaceKeyCount> kFaceKeys = {{
     {"Decimal", 232, 192, 33, 25, 1, ".", "", vk::Decimal, {vk::Decimal, 0}},
 }};
 
-const std::array<std::string_view, 15> kDualLegendKeys = {
+const std::array<std::string_view, kDualLegendCount> kDualLegendKeys = {
     "Log", "Inverse", "Root", "SIN", "COS", "TAN", "Ln", "Neg",
-    "Exp", "Exchange", "Zero", "Enter", "Add", "Subtract", "Divide"};
+    "Exp", "Exchange", "Zero", "Enter", "Add", "Subtract", "Divide", "PopOff"};
 
 int FaceKeyIndex(std::string_view name) {
   for (int i = 0; i < kFaceKeyCount; ++i) {

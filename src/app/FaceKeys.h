@@ -58,7 +58,7 @@ class FaceState {
   // Release the key of that name (after actions that may swallow the key-up).
   void ReleaseNamed(std::string_view name);
 
-  // Second legends on the fifteen dual-legend keys, Shift on.
+  // Second legends on the sixteen dual-legend keys, Shift on.
   void ShowShifted();
   // Shift released and off, first legends everywhere.
   void ShowUnshifted();
@@ -69,8 +69,9 @@ class FaceState {
   std::array<KeyState, kFaceKeyCount> keys_{};
 };
 
-// The fifteen keys that show a second legend while the shift is on, in the
-// order they are switched.
-extern const std::array<std::string_view, 15> kDualLegendKeys;
+// The sixteen keys that show a second legend while the shift is on, in the
+// order they are switched (the roll-down key, the latest, last).
+constexpr int kDualLegendCount = 16;
+extern const std::array<std::string_view, kDualLegendCount> kDualLegendKeys;
 
 }  // namespace nimbrel

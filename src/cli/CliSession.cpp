@@ -8,7 +8,9 @@ CliSession::CliSession() = default;
 
 void CliSession::Press(const KeyPress& key) {
   if (memory_) {
-    memory_->KeyDown(key.code);
+    // The window's whole visit is one step: its keys change the calculator
+    // only as it closes.
+    calc.AsStep([&] { memory_->KeyDown(key.code); });
     if (!memory_->IsOpen()) {
       memory_.reset();
       events_.push_back("memory close");

@@ -101,6 +101,11 @@ bool Engine::MoveValues(int op) {
     case opPopOff: Pop(); return true;
     case opNegate: SetX(-x); return true;
     case opExchange: std::swap(ring_[Slot(1)], ring_[Slot(2)]); return true;
+    case opRollDown:
+      // The ring turns one slot back: Y's slot becomes X's, and X's slot,
+      // now the one the next push writes, is level 10. Nothing is lost.
+      stackTop_ = static_cast<int16_t>((stackTop_ + kStackSize - 1) % kStackSize);
+      return true;
     default: return false;
   }
 }

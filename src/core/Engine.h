@@ -42,6 +42,7 @@ enum TCalcOp : int {
   opTenPower = 30,
   opFactorial = 31,
   opLastX = 32,
+  opRollDown = 34,  // R-down: X to level 10, the rest one level nearer X
 };
 
 enum TAngleUnit : int { auDegrees = 0, auRadians = 1, auGradients = 2 };
@@ -122,7 +123,7 @@ class Engine {
   // `result` and the outcome is done.
   static CalcOutcome Library(const struct MathResult& r, Extended& result);
   // The operations that only move values (Enter, pi, LastX, drop, change
-  // sign, exchange); false for any other.
+  // sign, exchange, roll down); false for any other.
   bool MoveValues(int op);
   std::array<Extended, kStackSize> ring_{};
   int16_t stackTop_ = 0;

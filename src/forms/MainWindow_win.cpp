@@ -61,7 +61,7 @@ constexpr UINT_PTR kAboutTimer = 1;
 
 // The popup menus' commands.
 enum MenuId : int {
-  kOnTop = 1, kSmall, kMedium, kLarge, kCopy, kPaste, kOptions, kHelp, kAbout, kRestore, kExit,
+  kOnTop = 1, kSmall, kMedium, kLarge, kCopy, kPaste, kOptions, kHelp, kAbout, kRestore, kExit, kUndo, kRedo,
 };
 
 // The window's right-click menu. The shortcuts are the calculator's own
@@ -72,6 +72,9 @@ constexpr win::MenuItem kMainMenu[] = {
     {kSmall, "Small", nullptr, 1},
     {kMedium, "Medium", nullptr, 1},
     {kLarge, "Large", nullptr, 1},
+    {0},
+    {kUndo, "Undo", "Ctrl+Z"},
+    {kRedo, "Redo", "Ctrl+Y"},
     {0},
     {kCopy, "Copy", "Ctrl+Ins"},
     {kPaste, "Paste", "Shift+Ins"},
@@ -611,6 +614,8 @@ void MainWindow::PopupMenu(POINT at, bool centred) {
   menu.Check(kOnTop, settings_.OnTop);
   const int checked = settings_.Small ? kSmall : settings_.Medium ? kMedium : settings_.Large ? kLarge : 0;
   if (checked) menu.CheckRadio(checked);
+  menu.Enable(kUndo, calc_.CanUndo());
+  menu.Enable(kRedo, calc_.CanRedo());
   menu.Track(hwnd_, at, centred);
 }
 
@@ -633,6 +638,8 @@ void MainWindow::Command(int id) {
       case kLarge: calc_.ChooseSize(WindowSize::Large); break;
       case kCopy: calc_.CutClick(); break;
       case kPaste: calc_.PasteClick(); break;
+      case kUndo: calc_.Undo(); break;
+      case kRedo: calc_.Redo(); break;
       case kOptions: calc_.OptionsClick(); break;
       case kHelp: OpenHelp("Contents"); break;
       case kAbout: calc_.AboutClick(); break;

@@ -22,6 +22,10 @@ void PopupMenu::Check(int id, bool checked) {
   CheckMenuItem(menu_, static_cast<UINT>(id), MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
 }
 
+void PopupMenu::Enable(int id, bool enabled) {
+  EnableMenuItem(menu_, static_cast<UINT>(id), MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
+}
+
 void PopupMenu::CheckRadio(int id) {
   int group = 0, first = 0, last = 0;
   for (const MenuItem& item : items_) {

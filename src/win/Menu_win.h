@@ -24,6 +24,8 @@ class PopupMenu {
 
   // A check mark on or off.
   void Check(int id, bool checked);
+  // Greyed (false) or usable again.
+  void Enable(int id, bool enabled);
   // The radio mark on this item, off the others of its group.
   void CheckRadio(int id);
   // The default (bold) item.

@@ -39,6 +39,18 @@ expect "settings by any case" 0 $'X: 7.00' -- --lines 1 --set decs=2 --set STACK
 expect "size marks" 0 $'size Small\nX: 0.0000' -- --lines 1 --set Large=0 --set Medium=1 VK_F12 VK_SUBTRACT
 expect "memory letters" 0 $'Y: 0.0000\nX: 2.5000' -- --lines 2 --set MKey3=75 --set MValue3=2.5 K
 expect "tall display" 0 $'9: 0.0000\n8: 0.0000\n7: 0.0000\n6: 0.0000\n5: 0.0000\n4: 0.0000\nW: 0.0000\nZ: 1.0000\nY: 2.0000\nX: 3' -- 1 enter 2 enter 3
+expect "undo" 0 $'Y: 2.0000\nX: 3' -- --lines 2 2 enter 3 + ctrl+Z
+expect "redo" 0 $'Y: 0.0000\nX: 5.0000' -- --lines 2 2 enter 3 + ctrl+Z ctrl+Y
+expect "redo by ctrl+shift+Z" 0 $'Y: 0.0000\nX: 5.0000' -- --lines 2 2 enter 3 + ctrl+Z ctrl+shift+Z
+expect "typing on after undo" 0 $'Y: 2.0000\nX: 34' -- --lines 2 2 enter 3 + ctrl+Z 4
+expect "nothing to undo" 0 $'beep\nX: 0.0000' -- --lines 1 ctrl+Z
+expect "a new action drops redo" 0 $'beep\nY: 2.0000\nX: 7' -- --lines 2 2 enter 3 + ctrl+Z VK_BACK 7 ctrl+Y
+expect "a fault is no step" 0 $'error Floating point division by zero\nY: 1.0000\nX: 1.0000' -- --lines 2 1 enter 0 / ctrl+Z
+expect "a slot on Z" 0 $'Y: 0.0000\nX: 0.0000' -- --lines 2 --set MKey1=90 --set MValue1=9 Z ctrl+Z
+expect "memory visit undone" 0 $'memory STORE\nmemory close\nY: 6.0000\nX: 0.0000' -- --lines 2 --set MKey1=75 6 VK_LEFT enter ctrl+Z K
+expect "roll down" 0 $'9: 3.0000\n8: 0.0000\n7: 0.0000\n6: 0.0000\n5: 0.0000\n4: 0.0000\nW: 0.0000\nZ: 0.0000\nY: 1.0000\nX: 2.0000' -- 1 enter 2 enter 3 VK_F12 VK_DOWN
+expect "roll down keeps last X" 0 $'Y: 0.0000\nX: 9.0000' -- --lines 2 9 VK_PAUSE VK_F12 VK_DOWN VK_F12 VK_UP
+expect "drop unshifted" 0 $'Y: 1.0000\nX: 2.0000' -- --lines 2 1 enter 2 enter 3 VK_DOWN
 expect "bad key" 2 "" -- 1 VK_NOPE
 expect "bad option" 2 "" -- --frobnicate
 expect "bad setting" 2 "" -- --set Nothing=1 1

@@ -122,6 +122,10 @@ TEST(Dispatch, ShiftedKeys) {
       {"1 VK_F12 VK_HOME", {"Y: 0.0000", "X: 0.0000"}},
       {"1 VK_F12 VK_PRIOR", {"Y: 0.0000", "X: 0.7854"}},
       {"1 enter 2 VK_UP VK_F12 VK_UP", {"Y: 1.0000", "X: 2.0000"}},  // last X after exchange
+      // Roll down: Y becomes X, X goes to level 10; last X stays.
+      {"1 enter 2 VK_F12 VK_DOWN", {"Y: 0.0000", "X: 1.0000"}},
+      {"1 enter 2 VK_F12 VK_DOWN VK_F12 VK_DOWN", {"Y: 0.0000", "X: 0.0000"}},
+      {"4 VK_PAUSE VK_F12 VK_DOWN VK_F12 VK_UP", {"Y: 0.0000", "X: 4.0000"}},
       {"5 VK_F12 VK_NEXT", {"Y: 0.0000", "X: 120.0000"}},
       {"2 . 5 VK_F12 VK_NEXT", {"beep", "Y: 0.0000", "X: 2.5000"}},
       {"0 VK_F12 VK_NEXT", {"beep", "Y: 0.0000", "X: 0.0000"}},
@@ -131,7 +135,6 @@ TEST(Dispatch, ShiftedKeys) {
       {"VK_F12 5", {"Y: 0.0000", "X: 0.0000", "shift on"}},
       {"VK_F12 .", {"Y: 0.0000", "X: 0.0000", "shift on"}},
       {"VK_F12 *", {"Y: 0.0000", "X: 0.0000", "shift on"}},
-      {"VK_F12 VK_DOWN", {"Y: 0.0000", "X: 0.0000", "shift on"}},
       {"VK_F12 VK_LEFT", {"Y: 0.0000", "X: 0.0000", "shift on"}},
       {"VK_F12 VK_RIGHT", {"Y: 0.0000", "X: 0.0000", "shift on"}},
   });
@@ -305,6 +308,21 @@ TEST(Face, KeyboardPressesLightTheirKeys) {
     for (int i = 0; i < kFaceKeyCount; ++i) EXPECT_FALSE(c.face.Key(i).Down);
     if (c.face.ShiftOn()) c.face.ShowUnshifted();
   }
+}
+
+TEST(Face, TheDualLegendKeysAreTheTwoFrameKeysWithRollDownLast) {
+  int twoFrames = 0;
+  for (const FaceKey& key : kFaceKeys) twoFrames += key.frames == 2;
+  EXPECT_EQ(twoFrames, kDualLegendCount);
+  for (std::string_view name : kDualLegendKeys) {
+    const FaceKey& key = kFaceKeys[FaceKeyIndex(name)];
+    EXPECT_EQ(key.frames, 2) << name;
+    EXPECT_FALSE(key.legend2.empty()) << name;
+  }
+  // The art's strips and the shift's order keep the first fifteen in place.
+  EXPECT_EQ(kDualLegendKeys[14], "Divide");
+  EXPECT_EQ(kDualLegendKeys[15], "PopOff");
+  EXPECT_EQ(kFaceKeys[FaceKeyIndex("PopOff")].legend2, "R\u2193");
 }
 
 TEST(Face, ShiftShowsTheSecondLegendsForOneAction) {

@@ -130,6 +130,21 @@ TEST_F(EngineTest, MovesOfTheStack) {
   EXPECT_EQ(engine.LastX, 2) << "push, pop and pi don't touch last X";
 }
 
+TEST_F(EngineTest, RollDownTurnsTheStackLosingNothing) {
+  Fill(engine, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10});
+  engine.LastX = 42;
+  EXPECT_FALSE(Calc(engine, opRollDown, auRadians, platform));
+  EXPECT_EQ(Levels(engine), (std::vector<Extended>{2, 3, 4, 5, 6, 7, 8, 9, 10, 1}));
+  EXPECT_EQ(engine.LastX, 42) << "roll down doesn't touch last X";
+  for (int i = 1; i < kStackSize; ++i) Calc(engine, opRollDown, auRadians, platform);
+  EXPECT_EQ(Levels(engine), (std::vector<Extended>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10})) << "ten rolls go round";
+  // After a roll the next push still loses only the deepest level.
+  Calc(engine, opRollDown, auRadians, platform);
+  engine.Push(11);
+  EXPECT_EQ(Levels(engine), (std::vector<Extended>{11, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
+  EXPECT_TRUE(platform.events.empty());
+}
+
 TEST_F(EngineTest, NegateOfZeroGivesNegativeZero) {
   Calc(engine, opNegate, auRadians, platform);
   EXPECT_EQ(engine.X(), 0);
