@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "FakePlatform.h"
+#include "KeyTable.h"
 #include "cli/CliSession.h"
 #include "cli/KeyNames.h"
 #include "app/Calculator.h"
@@ -13,41 +14,6 @@
 
 namespace nimbrel {
 namespace {
-
-using Lines = std::vector<std::string>;
-
-// Presses the keys (tokens as nimbrel-cli takes them) and returns what the
-// CLI would print: the events, then the Y and X lines, then "shift on".
-Lines Press(CliSession& s, const std::string& keys, int lines = 2) {
-  Lines out;
-  std::istringstream tokens(keys);
-  std::string token;
-  while (tokens >> token) {
-    const auto key = ParseKey(token);
-    if (!key) {
-      ADD_FAILURE() << "bad token " << token;
-      return out;
-    }
-    s.Press(*key);
-    for (auto& e : s.TakeEvents()) out.push_back(e);
-  }
-  for (auto& l : s.Display(lines)) out.push_back(l);
-  return out;
-}
-
-struct KeyCase {
-  const char* keys;
-  Lines expected;
-};
-
-void RunTable(const std::vector<KeyCase>& cases, void (*setup)(CliSession&) = nullptr) {
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.keys);
-    CliSession s;
-    if (setup) setup(s);
-    EXPECT_EQ(Press(s, c.keys), c.expected);
-  }
-}
 
 TEST(Dispatch, EntryAndArithmetic) {
   RunTable({

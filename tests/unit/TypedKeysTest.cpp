@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "KeyTable.h"
 #include "cli/CliSession.h"
 #include "cli/KeyNames.h"
 #include "core/KeyCodes.h"
@@ -13,8 +14,6 @@
 
 namespace nimbrel {
 namespace {
-
-using Lines = std::vector<std::string>;
 
 // A keyboard layout as a table: what each key types without and with Shift
 // (0: nothing, as for a dead key), and what its keypad's decimal key types.
@@ -60,19 +59,12 @@ const Layout kFrench{
 // typed on that layout; the display's Y and X lines after them.
 Lines TypeOn(const Layout& layout, const std::string& keys) {
   CliSession s;
-  std::istringstream tokens(keys);
-  std::string token;
-  while (tokens >> token) {
-    const auto key = ParseKey(token);
-    if (!key) {
-      ADD_FAILURE() << "bad token " << token;
-      break;
-    }
-    uint16_t code = key->code;
-    const TypedKey typed{layout.Type(code, key->shift), layout.keypadDecimal};
+  ForEachKey(keys, [&](const KeyPress& key) {
+    uint16_t code = key.code;
+    const TypedKey typed{layout.Type(code, key.shift), layout.keypadDecimal};
     s.calc.Guarded([&] { s.calc.FormKeyDown(code, typed); });
-    s.calc.FormKeyUp(key->code);
-  }
+    s.calc.FormKeyUp(key.code);
+  });
   Lines out = s.TakeEvents();
   for (auto& line : s.Display(2)) out.push_back(line);
   return out;

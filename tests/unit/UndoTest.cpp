@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "FakePlatform.h"
+#include "KeyTable.h"
 #include "app/Calculator.h"
 #include "app/History.h"
 #include "cli/CliSession.h"
@@ -15,41 +16,6 @@
 
 namespace nimbrel {
 namespace {
-
-using Lines = std::vector<std::string>;
-
-// The keys pressed (nimbrel-cli's tokens); then the events, the Y and X
-// lines and "shift on", as nimbrel-cli prints them.
-Lines Press(CliSession& s, const std::string& keys, int lines = 2) {
-  Lines out;
-  std::istringstream tokens(keys);
-  std::string token;
-  while (tokens >> token) {
-    const auto key = ParseKey(token);
-    if (!key) {
-      ADD_FAILURE() << "bad token " << token;
-      return out;
-    }
-    s.Press(*key);
-    for (auto& e : s.TakeEvents()) out.push_back(e);
-  }
-  for (auto& l : s.Display(lines)) out.push_back(l);
-  return out;
-}
-
-struct KeyCase {
-  const char* keys;
-  Lines expected;
-};
-
-void RunTable(const std::vector<KeyCase>& cases, void (*setup)(CliSession&) = nullptr) {
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.keys);
-    CliSession s;
-    if (setup) setup(s);
-    EXPECT_EQ(Press(s, c.keys), c.expected);
-  }
-}
 
 std::string Repeat(const std::string& keys, int times) {
   std::string out;
