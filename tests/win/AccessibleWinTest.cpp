@@ -461,7 +461,7 @@ TEST_P(Events, TheShiftRenamesKeys) {
   ASSERT_EQ(std::count(events.begin(), events.end(), sin), 1);
   EXPECT_EQ(NameFromEvent(hwnd(), sin, false), "arcsin");
   EXPECT_EQ(std::count_if(events.begin(), events.end(), [](const Event& e) { return e.event == EVENT_OBJECT_NAMECHANGE; }),
-            15);
+            kDualLegendCount);
   const Event shift{EVENT_OBJECT_STATECHANGE, OBJID_CLIENT, KeyChild("Shift")};
   EXPECT_EQ(std::count(events.begin(), events.end(), shift), 1);
 }
