@@ -576,6 +576,8 @@ screen_reader() {
        paste -sd '|')" \
     "X: 4.0000|X: 6|X: 10.0000"
   check "and Y's new line" "$(grep -c '^acchook name 1 1 Y: 4.0000$' "$T/events")" 1
+}
+
 # The right-click menu's dark pixels as it opens now: the text of its
 # usable items (greyed ones are drawn lighter); closed again with Escape.
 menu_ink() {
