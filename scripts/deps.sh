@@ -8,7 +8,8 @@ PKGS=(cmake make g++ googletest libmpfr-dev libgmp-dev
       g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
       wine wine32:i386 wine64 fonts-wine xvfb xauth xdotool xclip x11-utils
       x11-xserver-utils x11-xkb-utils imagemagick fonts-ocr-a zip python3
-      libpng-dev libjpeg-dev zlib1g-dev pmccabe)
+      libpng-dev libjpeg-dev zlib1g-dev pmccabe
+      clang libclang-rt-14-dev)   # the fuzz harnesses: clang and its libFuzzer runtime
 
 missing=()
 for p in "${PKGS[@]}"; do

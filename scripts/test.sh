@@ -26,6 +26,19 @@ quiet cmake -S . -B build/native -DCMAKE_BUILD_TYPE=RelWithDebInfo
 build build/native
 ctest --test-dir build/native --output-on-failure -j"$JOBS"
 
+stage "native unit and CLI tests again under AddressSanitizer and UndefinedBehaviorSanitizer"
+quiet cmake -S . -B build/asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNIMBREL_SANITIZE=ON -DNIMBREL_BENCH=OFF
+build build/asan unit_tests nimbrel-cli
+# Any report ends the program with a failure (-fno-sanitize-recover), leaks included.
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+ctest --test-dir build/asan --output-on-failure -j"$JOBS" -E '^cli$'
+tests/cli/cli_test.sh build/asan/nimbrel-cli
+
+stage "the fuzz harnesses (clang, libFuzzer) on their committed corpora, no new search"
+tests/fuzz/build.sh "$JOBS"
+tests/fuzz/replay.sh
+unset ASAN_OPTIONS UBSAN_OPTIONS
+
 stage "Windows build (i686, the release target)"
 quiet cmake -S . -B build/win32 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake
 if /usr/lib/wine/wine --version >/dev/null 2>&1; then

@@ -1,6 +1,7 @@
 #include "cli/CliSettings.h"
 
 #include <cerrno>
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -21,7 +22,12 @@ std::string Encode(const std::string& name, const std::string& text, SettingKind
   errno = 0;
   if (kind == SettingKind::Float) {
     const double v = std::strtod(begin, &end);
-    if (text.empty() || *end || errno == ERANGE) return "bad number '" + text + "' for " + name;
+    // strtod says ERANGE for a result too small to be normal as well as for
+    // one no double holds: a subnormal is a value like any other (the
+    // registry keeps and loads it), only an overflow or an underflow to zero
+    // is refused.
+    const bool outOfRange = errno == ERANGE && (v == 0 || !std::isfinite(v));
+    if (text.empty() || *end || outOfRange) return "bad number '" + text + "' for " + name;
     type = kRegBinary;
     bytes.resize(8);
     std::memcpy(bytes.data(), &v, 8);

@@ -275,23 +275,10 @@ struct Format {
   int step;
 };
 
-// The largest exponent step whose mantissas, carry included, fit a signed
-// 64-bit integer: B^S < 2^63 (18 in base 10, 20 in base 8, 15 in base 16).
-int MaxStep(int base) {
-  const uint64_t limit = static_cast<uint64_t>(std::numeric_limits<int64_t>::max());
-  uint64_t power = 1;
-  int step = 0;
-  while (power <= limit / base) {
-    power *= base;
-    ++step;
-  }
-  return step;
-}
-
 // Options arrive from the registry and may be damaged: a base other than 8 or
 // 16 writes base 10, the decimals stay within 0..9 and the step is at least 1.
-// A step too large for the mantissa's integer part to fit 64 bits is held to
-// the largest that does.
+// Any larger step is read as stored; a line it can't fit is written at step 1
+// (see FormatNumber).
 Format ReadOptions(const DisplayOptions& o) {
   Format f;
   f.base = o.Base == 8 || o.Base == 16 ? o.Base : 10;
@@ -300,7 +287,7 @@ Format ReadOptions(const DisplayOptions& o) {
   f.commas = o.CommasOn != 0;
   f.trail = o.TrailOn != 0;
   f.allExp = o.AllExpOn != 0;
-  f.step = std::clamp<int>(o.bsZ, 1, MaxStep(f.base));
+  f.step = std::max<int>(o.bsZ, 1);
   return f;
 }
 
@@ -329,7 +316,7 @@ int ShownExponent(bool negative, bool isZero, int k, const Format& fmt) {
 }
 
 // The mantissa's integer part from twice the mantissa with kMaxFraction
-// places; the step limit keeps it below 2^63.
+// places; FormatMagnitude keeps it below B^14, far below 2^63.
 uint64_t WholePart(Natural twiceScaled, int base) {
   for (int j = 0; j < kMaxFraction; ++j) twiceScaled.Divide(static_cast<uint32_t>(base));
   twiceScaled.ShiftRight(1);
@@ -349,8 +336,14 @@ std::string RoundedFraction(Natural rounded, int decimals, int base, uint64_t& r
   return digits;
 }
 
-// The line for the exact value v with the given sign. `carried` is set when v
-// is already the rounded value of an earlier pass.
+// The line for the exact value v with the given sign, or "" when its integer
+// part is too long for the line at this step. `carried` is set when v is
+// already the rounded value of an earlier pass.
+//
+// With a large step the mantissa grows to as many digits as the step has
+// (10^20 at step 100 is 10^20 times 10^0). An integer part of more than 13
+// digits can't fit the line; that is said before any digit is worked out,
+// which for a step in the thousands would take numbers of that many digits.
 //
 // When the fraction rounds up into the integer part, the rounded value (the
 // next multiple of B^e) is shown as a number of its own: its form, exponent
@@ -364,7 +357,9 @@ std::string FormatMagnitude(bool negative, const Magnitude& v, char label, const
                             bool carried) {
   const int base = fmt.base;
   const bool isZero = v.num.IsZero();
-  const int e = ShownExponent(negative, isZero, isZero ? 0 : LeadExponentOf(v, base), fmt);
+  const int k = isZero ? 0 : LeadExponentOf(v, base);
+  const int e = ShownExponent(negative, isZero, k, fmt);
+  if (k - e >= kPlainLimit) return "";  // more than 13 integer digits: see above
 
   // Twice the mantissa |v| / B^e, with kMaxFraction places and cut off: the
   // integer part and every rounding to at most kMaxFraction places follow
@@ -421,10 +416,32 @@ std::string FormatMagnitude(bool negative, const Magnitude& v, char label, const
 
 // ---- public operations -----------------------------------------------------------
 
+// Every line fits the display's 16 characters. At steps 1 and 3 the rules
+// above see to that but for a lone point after an integer part that fills
+// the line, which is dropped. A larger step (the options dialog takes any)
+// makes mantissas of as many digits as the step, and exponents that are not
+// one digit longer for it: a line that doesn't fit at the stored step is
+// written at step 1, where every finite value fits.
 std::string FormatNumber(Extended x, char label, const DisplayOptions& options, bool* carryRepaired) {
   if (carryRepaired) *carryRepaired = false;
   if (!std::isfinite(x)) return LabelPiece(label) + "Error";
-  return FormatMagnitude(std::signbit(x), MagnitudeOf(x), label, ReadOptions(options), carryRepaired, false);
+  const bool negative = std::signbit(x);
+  const Magnitude v = MagnitudeOf(x);
+  Format fmt = ReadOptions(options);
+  const size_t budget = kLineBudget;
+  bool repaired = false;
+  auto lineAtStep = [&](int step) {
+    fmt.step = step;
+    repaired = false;
+    std::string line = FormatMagnitude(negative, v, label, fmt, &repaired, false);
+    const bool plain = line.find('e') == std::string::npos;
+    if (plain && line.size() == budget + 1 && line.back() == '.') line.pop_back();
+    return line;
+  };
+  std::string line = lineAtStep(fmt.step);
+  if (line.empty() || line.size() > budget) line = lineAtStep(1);
+  if (carryRepaired) *carryRepaired = repaired;
+  return line;
 }
 
 // A base outside 2..36 counts as 10; a value that is not finite gives 0.

@@ -21,7 +21,9 @@ constexpr int kPlainLimit = 13;   // plain form only while LeadExponent < 13
 // The display line for x under the options. `carryRepaired`, when given, is
 // set when a rounding carry had to be repaired in place (the calculator
 // sounds the exclamation beep for it). A value that is not finite gives a
-// short text ("X: Error") rather than a number.
+// short text ("X: Error") rather than a number. The line is never longer
+// than kLineBudget: a value that doesn't fit at the stored exponent step is
+// written at step 1.
 std::string FormatNumber(Extended x, char label, const DisplayOptions& options, bool* carryRepaired = nullptr);
 
 // Largest integer k with B^k <= |x|; 0 for x = 0. Exact at powers of B.

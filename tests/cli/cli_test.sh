@@ -56,6 +56,20 @@ expect "bad option" 2 "" -- --frobnicate
 expect "bad setting" 2 "" -- --set Nothing=1 1
 expect "bad setting value" 2 "" -- --set Base=ten 1
 expect "bad lines" 2 "" -- --lines 0 1
+# Subnormal doubles are stored values like any other; only what no double
+# holds is refused (an overflow, or an underflow to zero).
+expect "subnormal stored" 0 'X: 4.9407-e324' -- --lines 1 --set Stack0=4.9e-324 VK_SPACE
+expect "negative subnormal" 0 'X: -2.2251-e308' -- --lines 1 --set Stack0=-2.2250738585072e-308 VK_SPACE
+expect "subnormal in memory" 0 $'Y: 0.0000\nX: 1.0000-e310' -- --lines 2 --set MKey1=75 --set MValue1=1e-310 K
+expect "number too large" 2 "" -- --set Stack0=1e400 1
+expect "number too small" 2 "" -- --set Stack0=1e-400 1
+expect "negative number too small" 2 "" -- --set MValue2=-1e-400 1
+# Every line fits the display, whatever exponent step is stored: a line
+# that doesn't fit at the step is written at step 1.
+expect "step 9 with the exponent always" 0 'X: -1.2346+e8' -- --lines 1 --set bsZ=9 --set AllExpOn=1 --set Stack0=-123456789.123 VK_SPACE
+expect "step 9 plain" 0 'X: 123,456,789.0' -- --lines 1 --set bsZ=9 --set Stack0=123456789.04 VK_SPACE
+expect "step 100" 0 'X: 1.2525+e35' -- --lines 1 --set bsZ=100 --set Stack0=1.2525049355943834e35 VK_SPACE
+expect "step 32767 in base 16" 0 'X: 0.1800' -- --lines 1 --set bsZ=32767 --set Base=16 --set Stack0=0.09375 VK_SPACE
 
 # Interactive: a line of keys at a time, the display after each.
 got=$(printf '2 enter 3 +\n4 *\n' | "${CLI[@]}" --lines 1 | tr -d '\r')

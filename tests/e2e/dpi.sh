@@ -147,6 +147,38 @@ display_and_keys() {  # DPI: the display's two lines, clicks on the face at its 
   display_lines "$dpi" 8 185 10
 }
 
+# The rightmost column with a white pixel in a rectangle of the screen, or
+# "none".
+last_white_column() {  # LEFT TOP WIDTH HEIGHT
+  import -display "$DISPLAY" -window root "$T/columns.png" 2>/dev/null
+  convert "$T/columns.png" -crop "$3x$4+$1+$2" +repage -depth 8 txt:- 2>/dev/null |
+    awk -F'[,: ]+' -v left="$1" '/#FFFFFF/ { if ($1 > last) last = $1; seen = 1 }
+      END { print seen ? left + last : "none" }'
+}
+# A line of all 16 characters ("X: -123,456.7890", stored as X) ends inside
+# the display, clear of its right frame: the display's font is narrowed so
+# that 16 characters fit, whatever the typeface's width at this scale.
+widest_line() {  # DPI
+  local dpi=$1 origin left top right last
+  store_binary Stack0 c976be9f0c24fec0   # -123456.789
+  begin_at "$dpi" || { need "the calculator starts" no yes; return; }
+  origin=$(x_origin "$W")
+  left=$((${origin% *} + $(s "$dpi" 144))) top=$((${origin#* } + $(s "$dpi" 8)))
+  right=$((left + $(s "$dpi" 169) - $(s "$dpi" 1)))   # the light frame's first column
+  # The X line's box: from s(21) below the display's top to its bottom frame.
+  last=$(last_white_column "$left" "$((top + $(s "$dpi" 21)))" "$(s "$dpi" 169)" "$(s "$dpi" 18)")
+  shot "dpi-$(percent "$dpi")-widest-line"
+  check "the 16-character line ends inside the display (last white column $last, frame at $right)" \
+    "$([ "$last" != none ] && [ "$last" -lt $((right - 1)) ] && echo inside || echo cut)" inside
+  # A number being typed may be longer: 13 digits and a minus, 17 characters.
+  xdotool key 1 2 3 4 5 6 7 8 9 0 1 2 3 End
+  check "the number typed is X (Copy, after the keys)" "$(copied)" "-1.2346e+12"
+  last=$(last_white_column "$left" "$((top + $(s "$dpi" 21)))" "$(s "$dpi" 169)" "$(s "$dpi" 18)")
+  shot "dpi-$(percent "$dpi")-widest-entry"
+  check "a 17-character entry ends inside the display (last white column $last, frame at $right)" \
+    "$([ "$last" != none ] && [ "$last" -lt $((right - 1)) ] && echo inside || echo cut)" inside
+}
+
 # WM_DPICHANGED as Windows sends it when the window moves to a monitor of
 # another scale: the window takes the suggested rectangle and lays itself
 # out at the new DPI (started at 100 %, to 150 %, and back in Medium).
@@ -174,6 +206,7 @@ dpi_changed() {
 for dpi in ${NIMBREL_DPIS:-96 144 192}; do
   scenario "$(percent "$dpi") %: the sizes and every layout" sizes "$dpi"
   scenario "$(percent "$dpi") %: the display's lines and the face keys" display_and_keys "$dpi"
+  scenario "$(percent "$dpi") %: a line of 16 characters fits the display" widest_line "$dpi"
 done
 scenario "WM_DPICHANGED: 100 % to 150 % and back" dpi_changed
 e2e_end

@@ -193,7 +193,8 @@ TEST(FormatNumber, PowersOfTheBase) {
   CheckTable({
       {1000, kDefaults, "X: 1,000.0000"},
       {Below(1000), kDefaults, "X: 1,000.0000"},
-      {1e12L, kDefaults.fixed(0).commas(0), "X: 1000000000000."},
+      // Thirteen digits fill the line; the point has no room.
+      {1e12L, kDefaults.fixed(0).commas(0), "X: 1000000000000"},
       // From B^13 on the exponent form is used whatever the width.
       // Room 16 - (3 + 1 + 4 + 1) = 7.
       {1e13L, kDefaults.fixed(0).commas(0), "X: 1.0000000+e13"},
@@ -279,22 +280,26 @@ TEST(FormatNumber, ThirteenDigitIntegerHasNoRoomForDecimals) {
   CheckTable({
       // Commas and FixedOn off: 3 + 12 + 1 = 16 passes, the integer piece
       // takes 13 characters and the room comes out -1: the fraction is
-      // dropped, not rounded, and the point alone follows.
-      {Decimal("1234567890123.75"), kDefaults.fixed(0).commas(0), "X: 1234567890123."},
+      // dropped, not rounded. The point alone that TrailOn would keep has
+      // no room on the line either, and goes.
+      {Decimal("1234567890123.75"), kDefaults.fixed(0).commas(0), "X: 1234567890123"},
       {Decimal("1234567890123.75"), kDefaults.fixed(0).commas(0).trail(0), "X: 1234567890123"},
-      {Decimal("9999999999999.75"), kDefaults.fixed(0).commas(0), "X: 9999999999999."},
-      {Below(1e13L), kDefaults.fixed(0).commas(0), "X: 9999999999999."},
+      {Decimal("9999999999999.75"), kDefaults.fixed(0).commas(0), "X: 9999999999999"},
+      {Below(1e13L), kDefaults.fixed(0).commas(0), "X: 9999999999999"},
       // Base 16: the value just below 16^13.
-      {Below(Pow2(52)), kDefaults.base(16).fixed(0).commas(0), "X: FFFFFFFFFFFFF."},
+      {Below(Pow2(52)), kDefaults.base(16).fixed(0).commas(0), "X: FFFFFFFFFFFFF"},
       // Negative: one character fewer for the digits.
-      {Decimal("-123456789012.5"), kDefaults.fixed(0).commas(0), "X: -123456789012."},
+      {Decimal("-123456789012.5"), kDefaults.fixed(0).commas(0), "X: -123456789012"},
       // One more digit and the exponent form takes over: room 16 - (3 + 1 + 1 + 4 + 1) = 6.
       {Decimal("-1234567890123.5"), kDefaults.fixed(0).commas(0), "X: -1.234568+e12"},
       // With commas, ten digits fill the same 13 characters.
-      {Decimal("1234567890.25"), kDefaults.fixed(0), "X: 1,234,567,890."},
+      {Decimal("1234567890.25"), kDefaults.fixed(0), "X: 1,234,567,890"},
       {Decimal("1234567890.25"), kDefaults.fixed(0).trail(0), "X: 1,234,567,890"},
       // Step 2 counts e div 3 = 2 commas for k = 9 where there are 3.
-      {Decimal("1234567890.6"), kDefaults.step(2).decs(0), "X: 1,234,567,890."},
+      {Decimal("1234567890.6"), kDefaults.step(2).decs(0), "X: 1,234,567,890"},
+      // Twelve digits leave the point its place, and no room for a
+      // decimal: the fraction rounds into the integer part.
+      {Decimal("123456789012.75"), kDefaults.fixed(0).commas(0), "X: 123456789013."},
   });
 }
 
@@ -351,13 +356,12 @@ TEST(FormatNumber, DamagedOptionsAreGuarded) {
       {Decimal("0.5"), kDefaults.decs(32767), "X: 0.500000000"},
       // Switches count as on for any value but 0.
       {Decimal("2.5"), kDefaults.trail(-1).allExp(7), "X: 2.5000+e0"},
-      // A step so large that the mantissa's integer part would not fit 64
-      // bits is held to 18 in base 10: 10^25 shows as 10^7 times 10^18.
-      {Decimal("1e25"), kDefaults.step(30000), "X: 10,000,000.+e18"},
-      // ... and the smallest value as 3.64519953188247460252e17 times 10^-4968.
-      {kTrueMin, kDefaults.step(30000), "X: 364,519,953,188,247,460.-e4968"},
-      // Base 16 holds it to 15: 2^100 = 16^25 is 16^10 times 16^15.
-      {Pow2(100), kDefaults.base(16).step(99), "X: 10,000,000,000.+eF"},
+      // Any step is read as stored; a line that can't fit at it is written
+      // at step 1 (see LargeStepsFallBackToStepOne).
+      {Decimal("1e25"), kDefaults.step(30000), "X: 1.0000+e25"},
+      {kTrueMin, kDefaults.step(30000), "X: 3.6452-e4951"},
+      {Pow2(100), kDefaults.base(16).step(99), "X: 1.0000+e19"},
+      {Decimal("2.5"), kDefaults.step(32767), "X: 2.5000"},
   });
 }
 
@@ -398,61 +402,112 @@ TEST(FormatNumber, EndsOfTheExtendedRange) {
   });
 }
 
-// With steps 1 and 3 no finite value takes more than 16 characters, but for
-// one case that the line's rules produce: with FixedOn off the width
-// estimate counts no point, so the plain form is chosen for an integer part
-// that fills 13 characters (sign included), and TrailOn keeps the point that
-// has no room. (Larger steps give longer mantissas and longer lines.)
-TEST(FormatNumber, StaysWithinTheLineBudget) {
-  std::vector<Extended> values = {0, -0.0L, kMax, -kMax, kMinNormal, kTrueMin, -kTrueMin};
-  const char* mantissas[] = {"1", "1.5", "2.25", "9.99996", "9.9999999999", "1.23456789", "7.77", "0.9999999"};
-  for (int exponent : {-4951, -4940, -1234, -300, -100, 100, 300, 1234, 4900, 4932}) {
-    for (const char* m : mantissas) {
-      const std::string text = std::string(m) + "e" + std::to_string(exponent);
-      values.push_back(Decimal(text.c_str()));
-      values.push_back(-Decimal(text.c_str()));
-    }
-  }
-  for (int exponent = -15; exponent <= 15; ++exponent) {
-    for (const char* m : mantissas) {
-      const std::string text = std::string(m) + "e" + std::to_string(exponent);
-      values.push_back(Decimal(text.c_str()));
-      values.push_back(-Decimal(text.c_str()));
-    }
-    values.push_back(Below(std::pow(Runtime(10), exponent)));
-    values.push_back(Below(std::ldexp(Runtime(1), 4 * exponent)));
-  }
+TEST(FormatNumber, LargeStepsFallBackToStepOne) {
+  CheckTable({
+      // Step 9: k = 8 steps down to 0, and the forced "+e0" takes the line
+      // to 19 characters; at step 1 it is 8.
+      {Decimal("-123456789.123"), kDefaults.step(9).allExp(1), "X: -1.2346+e8"},
+      // Without the forced exponent the plain form fits with one decimal.
+      {Decimal("123456789.04"), kDefaults.step(9), "X: 123,456,789.0"},
+      {Decimal("-123456789.123"), kDefaults.step(9), "X: -123,456,789."},
+      {Decimal("-123456789.123"), kDefaults.step(9).trail(0), "X: -123,456,789"},
+      // Step 100: k = 35 steps down to 0, 36 integer digits.
+      {Decimal("1.2525049355943834e35"), kDefaults.step(100), "X: 1.2525+e35"},
+      // ... and 10^-20 steps down to 10^-100, a mantissa of 81 digits.
+      {Decimal("1e-20"), kDefaults.step(100), "X: 1.0000-e20"},
+      // A step that fits keeps its exponent: k = 13 steps down to 12.
+      {Decimal("15e12"), kDefaults.step(12), "X: 15.0000+e12"},
+      {Decimal("0.5"), kDefaults.step(4), "X: 0.5000"},
+      {Decimal("0.00005"), kDefaults.step(4).fixed(0), "X: 0.000050000"},
+      {Decimal("0.00005"), kDefaults.step(6), "X: 50.0000-e6"},
+      // Step 13: 1.5 * 10^12 would be plain with 13 digits and 4 commas.
+      {Decimal("1.5e12"), kDefaults.step(13), "X: 1.5000+e12"},
+      // ... and 0.5 would be 5 * 10^12 times 10^-13.
+      {Decimal("0.5"), kDefaults.step(13), "X: 0.5000"},
+      {Decimal("0.5"), kDefaults.step(13).allExp(1), "X: 5.0000-e1"},
+      // The rounded value of a carry is placed afresh: 999999.99999 at
+      // step 6 rounds to 10^6, which fits as 1.0000+e6.
+      {Decimal("999999.99999"), kDefaults.step(6), "X: 1.0000+e6"},
+      // Base 16 and base 8.
+      {Decimal("0.09375"), kDefaults.base(16).step(32767), "X: 0.1800"},
+      {Pow2(60), kDefaults.base(16).step(16), "X: 1.0000+eF"},
+      {Pow2(60), kDefaults.base(8).step(10).allExp(1), "X: 1.0000+e24"},
+      {Pow2(60), kDefaults.base(8).step(20).allExp(1), "X: 1.0000+e24"},
+      // The ends of the range at the largest step.
+      {kMax, kDefaults.step(32767), "X: 1.1897+e4932"},
+      {-kTrueMin, kDefaults.step(32767).fixed(0), "X: -3.6452-e4951"},
+      {kTrueMin, kDefaults.base(8).step(32767).commas(0), "X: 2.0000-e12552"},
+  });
+}
 
+// Every line of every value fits the display's 16 characters and carries
+// its label, at every exponent step the options dialog takes (1 to 32767),
+// in every base and under every combination of the options.
+struct Sweep {
+  std::vector<Extended> values;
   int checked = 0;
-  for (int base : {8, 10, 16}) {
-    for (int fixed : {0, 1}) {
-      for (int decs : {0, 4, 9}) {
-        if (!fixed && decs != 4) continue;  // decimals are not read then
-        for (int commas : {0, 1}) {
-          for (int trail : {0, 1}) {
-            for (int allExp : {0, 1}) {
-              for (int step : {1, 3}) {
-                const Opts o = kDefaults.base(base).fixed(fixed).decs(decs).commas(commas).trail(trail).allExp(allExp).step(step);
-                for (Extended v : values) {
-                  const std::string line = Line(v, o);
-                  ++checked;
-                  if (line.size() <= kLineBudget) continue;
-                  SCOPED_TRACE(line);
-                  EXPECT_EQ(line.size(), 17u);
-                  EXPECT_FALSE(fixed);
-                  EXPECT_TRUE(trail);
-                  EXPECT_EQ(line.back(), '.');
-                  EXPECT_EQ(line.find('e'), std::string::npos);
-                  EXPECT_LE(Line(v, o.trail(0)).size(), 16u);
-                }
-              }
-            }
-          }
-        }
+  void Check(Extended v, const Opts& o) {
+    const char label = "XYZW456789"[checked % 10];
+    const std::string line = FormatNumber(v, label, o);
+    ++checked;
+    const bool labelled = line.size() > 3 && line.compare(0, 3, std::string(1, label) + ": ") == 0;
+    if (line.size() <= static_cast<size_t>(kLineBudget) && labelled) return;
+    ADD_FAILURE() << "\"" << line << "\" for " << static_cast<long double>(v) << " base " << o.Base << " fixed "
+                  << o.FixedOn << " decs " << o.Decs << " commas " << o.CommasOn << " trail " << o.TrailOn
+                  << " allExp " << o.AllExpOn << " step " << o.bsZ;
+  }
+};
+
+// The options as bits of n: fixed, commas, trail, allExp, then two bits
+// choosing decs 0, 4, 7 or 9.
+Opts OptionsNumber(int n, int base, int step) {
+  static const int kDecs[] = {0, 4, 7, 9};
+  return kDefaults.base(base).fixed(n & 1).commas((n >> 1) & 1).trail((n >> 2) & 1).allExp((n >> 3) & 1)
+      .decs(kDecs[(n >> 4) & 3]).step(step);
+}
+
+std::vector<Extended> SweepValues() {
+  std::vector<Extended> values = {0, -0.0L, kMax, -kMax, kMinNormal, kTrueMin, -kTrueMin};
+  const char* mantissas[] = {"1", "9.99996", "1.23456789123", "0.9999999", "4.5"};
+  for (int exponent : {-4951, -1234, -300, -40, -20, -13, -12, -9, -5, -4, -1, 0, 1, 2, 5, 8, 9, 11, 12, 13, 15,
+                       18, 19, 20, 25, 35, 300, 4931}) {
+    for (const char* m : mantissas) {
+      const std::string text = std::string(m) + "e" + std::to_string(exponent);
+      values.push_back(Decimal(text.c_str()));
+      values.push_back(-Decimal(text.c_str()));
+    }
+  }
+  for (int twos : {-60, -8, 4, 48, 52, 60, 64, 100}) values.push_back(Below(Pow2(twos)));
+  return values;
+}
+
+TEST(FormatNumber, EveryLineFitsAtEveryStepInEveryBase) {
+  Sweep sweep;
+  const std::vector<Extended> values = SweepValues();
+  const size_t n = values.size();
+  // The small steps, where the mantissa's digits and the exponent's
+  // multiples change from one step to the next: every combination of the
+  // options, each with values of every size taking their turns.
+  for (int step = 1; step <= 40; ++step) {
+    for (int base : {8, 10, 16}) {
+      for (int combination = 0; combination < 64; ++combination) {
+        const size_t first = static_cast<size_t>(step * 131 + base * 17 + combination * 5);
+        for (size_t i = 0; i < 5; ++i) sweep.Check(values[(first + i * 61) % n], OptionsNumber(combination, base, step));
       }
     }
   }
-  EXPECT_GT(checked, 50000);
+  // Every value under the usual options at steps 1, 3 and 9.
+  for (int step : {1, 3, 9}) {
+    for (Extended v : values) sweep.Check(v, OptionsNumber(1 + 2 + 4, 10, step));
+  }
+  // Every other step up to the largest 16-bit one, in every base, with
+  // values and options taking their turns.
+  for (int step = 41; step <= 32767; ++step) {
+    for (int base : {8, 10, 16}) {
+      sweep.Check(values[static_cast<size_t>(step * 7 + base) % n], OptionsNumber((step + base) % 64, base, step));
+    }
+  }
+  EXPECT_GT(sweep.checked, 120000);
 }
 
 // ---- LeadExponent and StepExponent -----------------------------------------------
