@@ -41,6 +41,7 @@ class FuzzPlatform : public Platform, public OptionsEffects {
   void SetTopmost(bool) override {}
   void ApplySize(WindowSize) override {}
   void ShowMemoryWindow(MemoryMode mode) override;
+  void ShowPopupMenu() override {}
   bool KeyToggled(uint16_t key) override { return key == vk::NumLock ? numLock : key == vk::Scroll && scrollLock; }
   void SendKeyPress(uint16_t key, uint8_t) override {
     if (key == vk::NumLock) numLock = !numLock;
@@ -51,7 +52,8 @@ class FuzzPlatform : public Platform, public OptionsEffects {
   std::string GetClipboardText() override { return clipboard; }
 
   // ---- OptionsEffects
-  void CreateStartupLink() override {}
+  // Whether the link could be made comes from the bytes too.
+  bool CreateStartupLink() override { return bytes_.Byte() % 4 != 0; }
   void DeleteStartupLink() override {}
   void ShowTrayIcon(bool) override {}
 

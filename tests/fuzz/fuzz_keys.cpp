@@ -22,7 +22,8 @@ constexpr uint16_t kKeys[] = {
     vk::Numpad0, vk::Numpad0 + 1, vk::Numpad0 + 5, vk::Numpad0 + 9, vk::Decimal, vk::Return, vk::Add,
     vk::Subtract, vk::Multiply, vk::Divide, vk::Back, vk::End, vk::Next, vk::Prior, vk::Home, vk::Insert,
     vk::Delete, vk::Up, vk::Down, vk::Left, vk::Right, vk::Oem5, vk::Scroll, vk::Pause, vk::NumLock,
-    vk::F12, vk::OemPlus, vk::OemMinus, vk::Oem2, vk::Escape, vk::Space, vk::Control};
+    vk::F12, vk::OemPlus, vk::OemMinus, vk::Oem2, vk::Escape, vk::Space, vk::Control,
+    'Y', vk::OemPeriod, vk::OemComma, vk::F10, vk::Apps};
 constexpr int kKeyCount = sizeof kKeys / sizeof kKeys[0];
 
 uint64_t keyPresses = 0;
