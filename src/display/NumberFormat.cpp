@@ -304,9 +304,15 @@ std::string ExponentText(int e, int base) {
 // The exponent shown for v: the stepped exponent of the leading digit `k`,
 // unless the plain form fits the line. The width is an estimate from the
 // exponent alone.
+//
+// "As many decimals as fit" (FixedOn off) must still show the number: a value
+// whose leading digit lies past the last decimal the line can hold would
+// read as zeros (1e-10 as "0.000000000", or "0" without trailing zeros), so
+// it keeps its exponent.
 int ShownExponent(bool negative, bool isZero, int k, const Format& fmt) {
   int e = FloorDiv(k, fmt.step) * fmt.step;
-  if (e != 0 && !fmt.allExp && k < kPlainLimit && (!fmt.fixed || e >= -fmt.decs)) {
+  const bool onlyZerosInPlain = !fmt.fixed && k < -kMaxFraction;
+  if (e != 0 && !fmt.allExp && k < kPlainLimit && !onlyZerosInPlain && (!fmt.fixed || e >= -fmt.decs)) {
     const int sign = negative && !isZero ? 1 : 0;
     const int commas = fmt.commas && e > 0 ? e / 3 : 0;
     const int fraction = fmt.fixed ? fmt.decs + 1 : 0;

@@ -264,11 +264,16 @@ TEST(FormatNumber, FixedOffFillsTheLine) {
       // Room 16 - (3 + 7 + 1) = 5.
       {Decimal("123456.789"), kDefaults.fixed(0), "X: 123,456.78900"},
       {Decimal("-123456.789"), kDefaults.fixed(0), "X: -123,456.7890"},
-      // Plain down to |k| = 12: small values show as zeros, the sign stays.
+      // Plain while the leading digit is among the nine places; beyond them
+      // the plain form would show only zeros, so the exponent stays.
       {Decimal("0.00001"), kDefaults.fixed(0), "X: 0.000010000"},
-      {Decimal("1e-10"), kDefaults.fixed(0), "X: 0.000000000"},
-      {Decimal("1e-10"), kDefaults.fixed(0).trail(0), "X: 0"},
-      {Decimal("-2e-11"), kDefaults.fixed(0), "X: -0.000000000"},
+      {Decimal("1e-9"), kDefaults.fixed(0), "X: 0.000000001"},
+      {Decimal("-1e-9"), kDefaults.fixed(0).trail(0), "X: -0.000000001"},
+      {Decimal("1e-10"), kDefaults.fixed(0), "X: 1.0000000-e10"},
+      {Decimal("1e-10"), kDefaults.fixed(0).trail(0), "X: 1-e10"},
+      {Decimal("-4e-10"), kDefaults.fixed(0), "X: -4.000000-e10"},
+      {Decimal("-2e-11"), kDefaults.fixed(0), "X: -2.000000-e11"},
+      {Decimal("9.6e-10"), kDefaults.fixed(0).step(3), "X: 960.00000-e12"},
       // 3 + 13 + 1 = 17 is too wide for k = -13; room 16 - (3 + 1 + 4 + 1) = 7.
       {Decimal("1.5e-13"), kDefaults.fixed(0), "X: 1.5000000-e13"},
       {Decimal("2.5e20"), kDefaults.fixed(0), "X: 2.5000000+e20"},
