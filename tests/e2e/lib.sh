@@ -255,10 +255,14 @@ copied() {  # X as Copy puts it on the clipboard (waited for: a marker goes firs
   # takes the clipboard: it must not hold the output of the $(...) around us.
   printf '(nothing copied)' | xclip -i -selection clipboard >/dev/null 2>&1
   xdotool key ctrl+Insert
-  local text='(nothing copied)'
-  for _ in $(seq 100); do   # a busy machine may take seconds
+  local text='(nothing copied)' n
+  # A busy machine may take seconds; and now and then Wine loses a Ctrl+Insert
+  # on a loaded machine: Copy changes nothing, so after five seconds without
+  # it, it is pressed again (20 s in all).
+  for n in $(seq 200); do
     text=$(xclip -o -selection clipboard 2>/dev/null)
     [ "$text" != '(nothing copied)' ] && break
+    [ $((n % 50)) = 0 ] && xdotool key ctrl+Insert
     sleep 0.1
   done
   echo "$text"
