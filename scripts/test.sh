@@ -17,7 +17,8 @@ build() {
 
 # Each stage's heading says how long the whole run has taken so far.
 stage() { echo "== $* (at ${SECONDS}s)"; }
-stage "the layers' include direction, no Windows header in portable code, function lengths"
+stage "the set-up's decisions (a fake apt-get), the layers' include direction, no Windows header in portable code, function lengths"
+tests/scripts/deps_test.sh
 python3 scripts/check-layers.py --self-test && python3 scripts/check-layers.py
 scripts/check-functions.sh
 
