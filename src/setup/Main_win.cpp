@@ -13,6 +13,7 @@
 #include "win/FirstPaintProbe.h"  // the start-up benchmark's build only
 #endif
 #include "win/Module_win.h"
+#include "win/SystemFunction_win.h"
 
 namespace {
 
@@ -24,6 +25,9 @@ constexpr const char* kCurrentlyRunning =
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   using namespace nimbrel;
+  // Before anything loads a DLL on demand: only from the system folder,
+  // never from the program's own (a Downloads folder holds what it's given).
+  win::RestrictDllSearchToSystem();
 #ifdef NIMBREL_FIRST_PAINT_PROBE
   win::Mark("entry");  // the DLLs loaded and the statics made
 #endif

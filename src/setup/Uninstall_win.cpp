@@ -7,6 +7,7 @@
 #include "setup/Uninstall.h"
 #include "settings/Win32Registry_win.h"
 #include "win/Paths_win.h"
+#include "win/SystemFunction_win.h"
 
 namespace nimbrel {
 
@@ -75,16 +76,21 @@ unsigned long StartSelfDelete(const std::string& exePath, const std::string& fol
   if (oemExe.empty() || oemFolder.empty() || oemScript.empty()) return 0;
   if (!WriteScript(scriptPath, SelfDeleteScript(oemExe, oemFolder, oemScript))) return 0;
 
-  wchar_t shell[MAX_PATH] = L"cmd.exe";
-  GetEnvironmentVariableW(L"COMSPEC", shell, MAX_PATH);
-  std::wstring command = L"\"" + std::wstring(shell) + L"\" /c \"\"" + scriptPath + L"\"\"";
+  // cmd by its full path in the system folder: not COMSPEC (anyone's to
+  // set) and not a bare name, which CreateProcess looks for in the
+  // program's own folder first. No console window: on Windows 11 the
+  // default terminal shows one for a hidden console program.
+  const std::wstring shell = win::SystemPath(L"cmd.exe");
+  if (shell.empty()) return 0;
+  std::wstring command = L"\"" + shell + L"\" /c \"\"" + scriptPath + L"\"\"";
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = SW_HIDE;
   PROCESS_INFORMATION process{};
-  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED | IDLE_PRIORITY_CLASS,
-                      nullptr, directory.c_str(), &startup, &process)) {
+  if (!CreateProcessW(shell.c_str(), command.data(), nullptr, nullptr, FALSE,
+                      CREATE_SUSPENDED | IDLE_PRIORITY_CLASS | CREATE_NO_WINDOW, nullptr, directory.c_str(), &startup,
+                      &process)) {
     return 0;
   }
   // The script waits at idle priority while this process hurries to end.
