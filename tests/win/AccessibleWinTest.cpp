@@ -2,8 +2,7 @@
 // real display and face-key controls, laid out as the main window lays them
 // out, over the real calculator, read through oleacc as a client reads it
 // (AccessibleObjectFromWindow, AccessibleObjectFromEvent), with the events
-// caught by a WinEvent hook. Also: Nimbrel.exe still imports none of the
-// DLLs this needs.
+// caught by a WinEvent hook.
 #include <windows.h>
 #include <oleacc.h>
 
@@ -483,51 +482,6 @@ TEST_P(Events, ALineAboveXThroughTheDisplaysOwnObject) {
 
 INSTANTIATE_TEST_SUITE_P(AtEachScale, Accessible, ::testing::Values(96, 144, 192));
 INSTANTIATE_TEST_SUITE_P(AtEachScale, Events, ::testing::Values(96, 192));
-
-// ---- Nimbrel.exe's imports
-
-// The DLL names in a PE file's import table.
-std::set<std::string> ImportedDlls(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  const std::string data((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-  std::set<std::string> names;
-  if (data.size() < sizeof(IMAGE_DOS_HEADER)) return names;
-  const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(data.data());
-  const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(data.data() + dos->e_lfanew);
-  const IMAGE_SECTION_HEADER* sections = IMAGE_FIRST_SECTION(nt);
-  const auto offset = [&](DWORD rva) -> size_t {
-    for (int i = 0; i < nt->FileHeader.NumberOfSections; ++i) {
-      const IMAGE_SECTION_HEADER& s = sections[i];
-      if (rva >= s.VirtualAddress && rva < s.VirtualAddress + std::max(s.SizeOfRawData, s.Misc.VirtualSize)) {
-        return rva - s.VirtualAddress + s.PointerToRawData;
-      }
-    }
-    return 0;
-  };
-  const DWORD table = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress;
-  for (size_t at = offset(table); at && at + sizeof(IMAGE_IMPORT_DESCRIPTOR) <= data.size();
-       at += sizeof(IMAGE_IMPORT_DESCRIPTOR)) {
-    const auto* entry = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(data.data() + at);
-    if (entry->Name == 0) break;
-    std::string name = data.c_str() + offset(entry->Name);
-    std::transform(name.begin(), name.end(), name.begin(), [](char c) { return static_cast<char>(tolower(c)); });
-    names.insert(name);
-  }
-  return names;
-}
-
-TEST(NimbrelExeImports, OnlyTheSystemDllsTheFirstFrameNeeds) {
-  char path[MAX_PATH] = {};
-  GetModuleFileNameA(nullptr, path, MAX_PATH);
-  std::string exe(path);
-  exe = exe.substr(0, exe.find_last_of("\\/") + 1) + "Nimbrel.exe";
-  const std::set<std::string> imports = ImportedDlls(exe);
-  ASSERT_FALSE(imports.empty()) << exe;
-  // oleacc, ole32 and oleaut32 (screen readers), shell32 and winmm come
-  // with their first use.
-  const std::set<std::string> allowed = {"advapi32.dll", "gdi32.dll", "kernel32.dll", "msvcrt.dll", "user32.dll"};
-  for (const std::string& dll : imports) EXPECT_TRUE(allowed.count(dll)) << dll;
-}
 
 }  // namespace
 }  // namespace nimbrel

@@ -1,10 +1,14 @@
 // What Windows reads from the built Nimbrel.exe (beside this test program)
 // before and while running it: the application manifest, the version
-// resource and the icon's sizes.
+// resource, the icon's sizes, and the headers that its loader and its
+// security checks read (imports, subsystem, the image's protections).
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <fstream>
+#include <iterator>
 #include <regex>
 #include <set>
 #include <string>
@@ -154,6 +158,79 @@ TEST_F(NimbrelExe, HasTheIconAtEverySizeTheSystemAsksFor) {
   }
   // Small and large icons at 100, 125, 150 and 200 %, and the tray's.
   for (int size : {16, 20, 24, 32, 40, 48}) EXPECT_TRUE(sizes.count(size)) << size;
+}
+
+
+// ---- the headers, read from the file as Windows' own checks read them
+
+class NimbrelImage : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::ifstream file(ExePath(), std::ios::binary);
+    data_.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    ASSERT_GT(data_.size(), sizeof(IMAGE_DOS_HEADER));
+    nt_ = reinterpret_cast<const IMAGE_NT_HEADERS*>(data_.data() +
+                                                    reinterpret_cast<const IMAGE_DOS_HEADER*>(data_.data())->e_lfanew);
+    ASSERT_EQ(nt_->Signature, static_cast<DWORD>(IMAGE_NT_SIGNATURE));
+  }
+  const IMAGE_SECTION_HEADER* Sections() const { return IMAGE_FIRST_SECTION(nt_); }
+  // The file offset of an address in the image (0: in no section).
+  size_t Offset(DWORD rva) const {
+    for (int i = 0; i < nt_->FileHeader.NumberOfSections; ++i) {
+      const IMAGE_SECTION_HEADER& s = Sections()[i];
+      if (rva >= s.VirtualAddress && rva < s.VirtualAddress + std::max(s.SizeOfRawData, s.Misc.VirtualSize)) {
+        return rva - s.VirtualAddress + s.PointerToRawData;
+      }
+    }
+    return 0;
+  }
+  std::set<std::string> ImportedDlls() const {
+    std::set<std::string> names;
+    const DWORD table = nt_->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress;
+    for (size_t at = Offset(table); at && at + sizeof(IMAGE_IMPORT_DESCRIPTOR) <= data_.size();
+         at += sizeof(IMAGE_IMPORT_DESCRIPTOR)) {
+      const auto* entry = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(data_.data() + at);
+      if (entry->Name == 0) break;
+      std::string name = data_.c_str() + Offset(entry->Name);
+      std::transform(name.begin(), name.end(), name.begin(), [](char c) { return static_cast<char>(tolower(c)); });
+      names.insert(name);
+    }
+    return names;
+  }
+  std::string data_;
+  const IMAGE_NT_HEADERS* nt_ = nullptr;
+};
+
+// Windows loads these from its own folder whatever stands beside the exe
+// (they are known DLLs, or loaded before any program code runs); any other
+// DLL is loaded on demand from the system folder.
+TEST_F(NimbrelImage, ImportsOnlyDllsWindowsAlwaysTakesFromItsOwnFolder) {
+  const std::set<std::string> imports = ImportedDlls();
+  ASSERT_FALSE(imports.empty());
+  const std::set<std::string> allowed = {"advapi32.dll", "gdi32.dll", "kernel32.dll", "msvcrt.dll", "user32.dll"};
+  for (const std::string& dll : imports) EXPECT_TRUE(allowed.count(dll)) << dll;
+}
+
+TEST_F(NimbrelImage, IsProtectedAsWindowsExpectsOfAProgramToday) {
+  const auto& optional = nt_->OptionalHeader;
+  EXPECT_EQ(optional.MajorSubsystemVersion, 6) << "Vista's frame metrics and later";
+  EXPECT_EQ(optional.MinorSubsystemVersion, 0);
+  EXPECT_EQ(optional.Subsystem, IMAGE_SUBSYSTEM_WINDOWS_GUI);
+  for (const WORD flag : {IMAGE_DLLCHARACTERISTICS_DYNAMIC_BASE, IMAGE_DLLCHARACTERISTICS_NX_COMPAT,
+                          IMAGE_DLLCHARACTERISTICS_TERMINAL_SERVER_AWARE}) {
+    EXPECT_EQ(optional.DllCharacteristics & flag, flag) << std::hex << flag;
+  }
+  // A random base needs the relocations.
+  EXPECT_EQ(nt_->FileHeader.Characteristics & IMAGE_FILE_RELOCS_STRIPPED, 0);
+  EXPECT_GT(optional.DataDirectory[IMAGE_DIRECTORY_ENTRY_BASERELOC].Size, 0u);
+  for (int i = 0; i < nt_->FileHeader.NumberOfSections; ++i) {
+    const IMAGE_SECTION_HEADER& s = Sections()[i];
+    const DWORD both = IMAGE_SCN_MEM_WRITE | IMAGE_SCN_MEM_EXECUTE;
+    EXPECT_NE(s.Characteristics & both, both) << std::string(reinterpret_cast<const char*>(s.Name), 8);
+  }
+  // The stack protector's failure report is linked in only when code is
+  // compiled with it.
+  EXPECT_NE(data_.find("stack smashing detected"), std::string::npos);
 }
 
 }  // namespace
