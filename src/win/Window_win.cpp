@@ -2,6 +2,8 @@
 
 #include <exception>
 
+#include "win/TitleBar_win.h"
+
 namespace nimbrel::win {
 
 Window::~Window() {
@@ -42,6 +44,7 @@ LRESULT CALLBACK Window::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARA
     self->hwnd_ = nullptr;
     return DefWindowProcA(hwnd, message, wParam, lParam);
   }
+  FollowAppModeOn(hwnd, message, lParam);  // every top-level window's title bar
   try {
     return self->HandleMessage(message, wParam, lParam);
   } catch (const std::exception& e) {
