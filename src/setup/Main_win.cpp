@@ -2,6 +2,7 @@
 // the argument "-u", its own uninstaller.
 #include <windows.h>
 
+#include <cstdint>
 #include <exception>
 
 #include "setup/CommandLine.h"
@@ -15,19 +16,38 @@
 #include "win/Module_win.h"
 #include "win/SystemFunction_win.h"
 
+extern "C" void* __stack_chk_guard;  // the stack protector's, in libssp
+
 namespace {
 
 constexpr const char* kAlreadyRunning = "Quarvel Calculator is already running.";
 constexpr const char* kCurrentlyRunning =
     "Quarvel Calculator is currently running.  Please exit the program before uninstalling.";
 
+// Before any other start-up code (constructors of priority 101 run first):
+// DLLs only from the system folder, never from the program's own (a
+// Downloads folder holds what it's given); and the stack protector's guard,
+// which its own set-up would take from the crypto provider, loading three
+// DLLs into the first frame. Mixed as Windows' own compilers make their
+// security cookie: no DLL, and not the same in two processes.
+// (Not guarded itself: its own check would compare with the guard it changed.)
+__attribute__((constructor(101), no_stack_protector)) void StartSafely() {
+  nimbrel::win::RestrictDllSearchToSystem();
+  LARGE_INTEGER counter{};
+  QueryPerformanceCounter(&counter);
+  FILETIME now{};
+  GetSystemTimeAsFileTime(&now);
+  uintptr_t guard = static_cast<uintptr_t>(counter.QuadPart) ^ (static_cast<uintptr_t>(now.dwHighDateTime) << 16) ^
+                    now.dwLowDateTime ^ (static_cast<uintptr_t>(GetCurrentProcessId()) << 8) ^
+                    GetCurrentThreadId() ^ reinterpret_cast<uintptr_t>(&counter);
+  if (guard == 0) guard = 0x2B992DDFu;
+  __stack_chk_guard = reinterpret_cast<void*>(guard);  // (the protector's set-up keeps one already made)
+}
+
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   using namespace nimbrel;
-  // Before anything loads a DLL on demand: only from the system folder,
-  // never from the program's own (a Downloads folder holds what it's given).
-  win::RestrictDllSearchToSystem();
 #ifdef NIMBREL_FIRST_PAINT_PROBE
   win::Mark("entry");  // the DLLs loaded and the statics made
 #endif

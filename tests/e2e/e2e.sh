@@ -663,4 +663,6 @@ scenario "a damaged stored value stops the start" alone damaged_value
 . "$(dirname "$0")/hostile.sh"
 scenario "a screen reader reads the display and the keys" alone screen_reader
 scenario "undo and redo: the keys and the menu" alone undo_redo
+. "$(dirname "$0")/planted.sh"
+scenario "DLLs planted beside the program are never loaded" alone planted
 e2e_end

@@ -169,9 +169,14 @@ end_prefix() {
 }
 
 # PROGRAM [ARGS]...: a Wine program in the background ($! is its launcher),
-# ended with the scenario's server.
+# ended with the scenario's server. With DLL_TRACE set, Wine writes every
+# DLL the program loads, and from where, to that file.
 spawn() {
-  ( exec "$WINE" "$@" ) >/dev/null 2>&1 </dev/null &
+  if [ -n "${DLL_TRACE:-}" ]; then
+    ( export WINEDEBUG=-all,+loaddll; exec "$WINE" "$@" ) >/dev/null 2>>"$DLL_TRACE" </dev/null &
+  else
+    ( exec "$WINE" "$@" ) >/dev/null 2>&1 </dev/null &
+  fi
   SPAWNED+=($!)
 }
 
