@@ -29,6 +29,7 @@
 #include "display/DisplayOptions.h"
 #include "settings/Settings.h"
 #include "settings/Win32Registry_win.h"
+#include "win/TitleBar_win.h"
 
 namespace nimbrel {
 namespace {
@@ -354,6 +355,38 @@ TEST(RealSettingsKey, IsHkcuSoftwareQuarvelNimbrel) {
   EXPECT_EQ(after.display.Base, 8);
   EXPECT_EQ(after.window.Left, 123);
   EXPECT_EQ(after.engine.X(), 2.5);
+}
+
+
+// The title bar's mode, read from the user's choice of app mode: dark only
+// for a DWORD 0. (The prefix's own value is put back afterwards.)
+TEST(AppMode, DarkOnlyWhenTheUserChoseDarkApps) {
+  const char* key = "Software\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize";
+  HKEY k = nullptr;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr), ERROR_SUCCESS);
+  DWORD type = 0, size = 0;
+  std::vector<BYTE> before(64);
+  size = static_cast<DWORD>(before.size());
+  const bool had = RegQueryValueExA(k, "AppsUseLightTheme", nullptr, &type, before.data(), &size) == ERROR_SUCCESS;
+  struct Case { const char* what; DWORD type; std::string bytes; bool dark; };
+  const Case cases[] = {
+      {"DWORD 0", REG_DWORD, std::string("\0\0\0\0", 4), true},
+      {"DWORD 1", REG_DWORD, std::string("\1\0\0\0", 4), false},
+      {"a string 0", REG_SZ, std::string("0\0", 2), false},
+      {"a short binary 0", REG_BINARY, std::string("\0", 1), false},
+      {"none", REG_NONE, "", false},
+  };
+  for (const Case& c : cases) {
+    RegDeleteValueA(k, "AppsUseLightTheme");
+    if (c.type != REG_NONE) {
+      RegSetValueExA(k, "AppsUseLightTheme", 0, c.type, reinterpret_cast<const BYTE*>(c.bytes.data()),
+                     static_cast<DWORD>(c.bytes.size()));
+    }
+    EXPECT_EQ(win::AppsPreferDark(), c.dark) << c.what;
+  }
+  RegDeleteValueA(k, "AppsUseLightTheme");
+  if (had) RegSetValueExA(k, "AppsUseLightTheme", 0, type, before.data(), size);
+  RegCloseKey(k);
 }
 
 }  // namespace
