@@ -24,6 +24,8 @@ constexpr const char* kAlreadyRunning = "Quarvel Calculator is already running."
 constexpr const char* kCurrentlyRunning =
     "Quarvel Calculator is currently running.  Please exit the program before uninstalling.";
 
+}  // namespace
+
 // Before any other start-up code (constructors of priority 101 run first):
 // DLLs only from the system folder, never from the program's own (a
 // Downloads folder holds what it's given); and the stack protector's guard,
@@ -31,7 +33,7 @@ constexpr const char* kCurrentlyRunning =
 // DLLs into the first frame. Mixed as Windows' own compilers make their
 // security cookie: no DLL, and not the same in two processes.
 // (Not guarded itself: its own check would compare with the guard it changed.)
-__attribute__((constructor(101), no_stack_protector)) void StartSafely() {
+[[gnu::constructor(101), gnu::no_stack_protector]] static void StartSafely() {
   nimbrel::win::RestrictDllSearchToSystem();
   LARGE_INTEGER counter{};
   QueryPerformanceCounter(&counter);
@@ -43,8 +45,6 @@ __attribute__((constructor(101), no_stack_protector)) void StartSafely() {
   if (guard == 0) guard = 0x2B992DDFu;
   __stack_chk_guard = reinterpret_cast<void*>(guard);  // (the protector's set-up keeps one already made)
 }
-
-}  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   using namespace nimbrel;
