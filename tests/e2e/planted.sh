@@ -88,6 +88,8 @@ planted() {
     planted_tour
     spawn "$INSTALLED" -u
     local u=$!
+    # (slow to come under the loader's trace: its question is waited for)
+    check "-u asks" "$(box_says "$CAPTION")" "Are You sure you wish to Uninstall Quarvel Calculator"
     answer "$CAPTION" y
     check "-u: Yes, and the uninstaller ends" "$(ended "$u")" ended
   else
