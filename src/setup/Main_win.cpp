@@ -65,7 +65,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
 
   // The tail is taken from the whole command line by our own rule rather
   // than the runtime's, which may differ between runtimes.
-  if (IsUninstallRequest(CommandTail(GetCommandLineA()))) {
+  const std::string_view tail = CommandTail(GetCommandLineA());
+  if (IsUninstallRequest(tail)) {
     if (running || anotherStart) {
       if (startLock) CloseHandle(startLock);  // a refused start holds nobody else off
       MessageBoxA(nullptr, kCurrentlyRunning, kCaption, MB_OK | MB_ICONERROR);
@@ -77,6 +78,16 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
 
   if (running || anotherStart) {
     if (startLock) CloseHandle(startLock);
+    if (IsShowRequest(tail)) {
+      // The running one comes forward, and may take the foreground from us.
+      if (running) {
+        DWORD process = 0;
+        GetWindowThreadProcessId(running, &process);
+        AllowSetForegroundWindow(process);
+        PostMessageA(running, ShowRequestMessage(), 0, 0);
+      }
+      return 0;
+    }
     MessageBoxA(nullptr, kAlreadyRunning, kCaption, MB_OK);
     return 0;
   }
@@ -98,6 +109,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     MessageBoxA(nullptr, e.what(), kCaption, MB_OK | MB_ICONERROR);
     return 0;
   }
+  if (IsShowRequest(tail)) PostMessageA(window.handle(), ShowRequestMessage(), 0, 0);  // shown and focused
   MSG msg;
   while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
     TranslateMessage(&msg);
