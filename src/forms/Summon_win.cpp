@@ -25,8 +25,9 @@ void MainWindow::TakeLaunchKeys() {
 }
 
 void MainWindow::ChangeHotKey(uint16_t hotKey) {
-  if (hotKey_.Set(hwnd_, hotKey)) return;
-  MessageBoxA(hwnd_, HotKeyTakenMessage(win::HotKeyKeyText(hotKey)).c_str(), kCaption, MB_OK | MB_ICONWARNING);
+  if (hotKey_.Set(hwnd_, HotKeyModifiers(hotKey), hotKey & 0xFF)) return;
+  const std::string key = win::KeyName(hotKey & 0xFF, (hotKey & kHotKeyExtended) != 0);
+  MessageBoxA(hwnd_, HotKeyTakenMessage(HotKeyText(hotKey, key)).c_str(), kCaption, MB_OK | MB_ICONWARNING);
 }
 
 void MainWindow::SetCalculatorKey(bool on) { win::SetCalculatorKey(on, win::ModulePathW()); }

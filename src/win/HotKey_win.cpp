@@ -1,13 +1,11 @@
 #include "win/HotKey_win.h"
 
-#include "app/Summon.h"
-
 namespace nimbrel::win {
 
-bool GlobalHotKey::Set(HWND window, uint16_t hotKey) {
+bool GlobalHotKey::Set(HWND window, UINT modifiers, UINT key) {
   Clear();
-  if (hotKey == 0) return true;
-  if (!RegisterHotKey(window, kId, HotKeyModifiers(hotKey), hotKey & 0xFF)) return false;
+  if (key == 0) return true;
+  if (!RegisterHotKey(window, kId, modifiers, key)) return false;
   window_ = window;
   return true;
 }
@@ -17,15 +15,12 @@ void GlobalHotKey::Clear() {
   window_ = nullptr;
 }
 
-std::string HotKeyKeyText(uint16_t hotKey) {
-  const UINT scan = MapVirtualKeyA(hotKey & 0xFF, MAPVK_VK_TO_VSC);
-  LONG code = static_cast<LONG>(scan << 16);
-  if (hotKey & kHotKeyExtended) code |= 1 << 24;
+std::string KeyName(UINT key, bool extended) {
+  LONG code = static_cast<LONG>(MapVirtualKeyA(key, MAPVK_VK_TO_VSC) << 16);
+  if (extended) code |= 1 << 24;
   char name[64] = {};
-  if (GetKeyNameTextA(code, name, sizeof name) <= 0) {
-    wsprintfA(name, "Key %u", static_cast<unsigned>(hotKey & 0xFF));
-  }
-  return HotKeyText(hotKey, name);
+  if (GetKeyNameTextA(code, name, sizeof name) <= 0) wsprintfA(name, "Key %u", key);
+  return name;
 }
 
 }  // namespace nimbrel::win

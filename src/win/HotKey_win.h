@@ -1,10 +1,9 @@
-// The calculator's global hotkey, registered for its window, and a key's
-// name as the hotkey control shows it.
+// A global hotkey registered for a window, and a key's name as the keyboard
+// layout gives it.
 #pragma once
 
 #include <windows.h>
 
-#include <cstdint>
 #include <string>
 
 namespace nimbrel::win {
@@ -16,9 +15,10 @@ class GlobalHotKey {
   GlobalHotKey& operator=(const GlobalHotKey&) = delete;
   ~GlobalHotKey() { Clear(); }
 
-  // The key (as the hotkey control holds it; 0: none) for the window,
-  // instead of the last one; false when another program (or Windows) holds it.
-  bool Set(HWND window, uint16_t hotKey);
+  // The key (RegisterHotKey's modifiers and virtual-key code; key 0: none)
+  // for the window, instead of the last one; false when another program (or
+  // Windows) holds it.
+  bool Set(HWND window, UINT modifiers, UINT key);
   void Clear();
 
   static constexpr int kId = 1;  // WM_HOTKEY's wParam
@@ -27,7 +27,7 @@ class GlobalHotKey {
   HWND window_ = nullptr;
 };
 
-// "Ctrl + Alt + K", the key's name as the keyboard layout gives it.
-std::string HotKeyKeyText(uint16_t hotKey);
+// "K", "F2", "Insert": the key's name on this keyboard layout.
+std::string KeyName(UINT key, bool extended);
 
 }  // namespace nimbrel::win
