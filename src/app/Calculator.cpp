@@ -292,6 +292,21 @@ void Calculator::OpenMemoryWindow(Platform::MemoryMode mode, std::string_view fa
   platform_.PaintStack();
 }
 
+SummonAction Calculator::HotKeyPressed(const WindowFacts& now) {
+  const SummonAction action = HotKeyAction(now, window.TrayIcon != 0);
+  if (action == SummonAction::BringForward) ShowRequested(now);
+  return action;
+}
+
+SummonAction Calculator::ShowRequested(const WindowFacts& now) {
+  const SummonAction action = ShowRequestAction(now);
+  if (action == SummonAction::BringForward && display.entry.InProgress()) {
+    display.entry.ResetEntry();
+    platform_.PaintStack();
+  }
+  return action;
+}
+
 void Calculator::OptionsClick() {
   step_.none = true;  // the options are no part of a state; a base change ends the entry
   OutOfTopmostBand([&] { platform_.ShowOptions(); });

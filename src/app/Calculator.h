@@ -22,6 +22,7 @@
 #include "app/MemoryWindow.h"
 #include "app/OptionsDialog.h"
 #include "app/Platform.h"
+#include "app/Summon.h"
 #include "display/StackWindow.h"
 #include "settings/Registry.h"
 #include "settings/Settings.h"
@@ -136,6 +137,12 @@ class Calculator {
   // with the main window out of the topmost band, then the display repainted
   // under whatever options it left.
   void OptionsClick();
+
+  // The hotkey was pressed, or a second start asked with "-show": what the
+  // window does now. Brought forward, the number being typed ends there (it
+  // stays in X), so that the next digit starts a new one.
+  SummonAction HotKeyPressed(const WindowFacts& now);
+  SummonAction ShowRequested(const WindowFacts& now);
 
   // Bring the keyboard's Num Lock / Scroll Lock toggle to the wanted state.
   void SetNumLock(bool on);

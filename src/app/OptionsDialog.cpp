@@ -46,6 +46,8 @@ OptionsDraft DraftFrom(const DisplayOptions& options, const WindowSettings& laun
   d.startUp = launch.StartUp != 0;
   d.hidden = launch.Hidden != 0;
   d.trayIcon = launch.TrayIcon != 0;
+  d.hotKey = static_cast<uint16_t>(launch.HotKey);
+  d.calcKey = launch.CalcKey != 0;
   d.hiddenEnabled = d.trayIcon;  // greyed, but its tick stays as stored
   ChooseNotation(d, d.notation);
   return d;
@@ -108,6 +110,14 @@ void ApplyOptions(const OptionsDraft& d, DisplayOptions& options, EntryLine& ent
   if (d.trayIcon != (launch.TrayIcon != 0)) {
     effects.ShowTrayIcon(d.trayIcon);
     launch.TrayIcon = d.trayIcon ? 1 : 0;
+  }
+  if (d.hotKey != launch.HotKey) {
+    launch.HotKey = d.hotKey;
+    effects.ChangeHotKey(d.hotKey);
+  }
+  if (d.calcKey != (launch.CalcKey != 0)) {
+    launch.CalcKey = d.calcKey ? 1 : 0;
+    effects.SetCalculatorKey(d.calcKey);
   }
 }
 

@@ -39,6 +39,8 @@ struct OptionsDraft {
   bool startUp = false;
   bool hidden = false;
   bool trayIcon = true;
+  uint16_t hotKey = 0;   // as the hotkey control holds it; 0 none
+  bool calcKey = false;  // "Calculator key opens Nimbrel"
   // Which controls take input: "Launch Hidden" needs the tray icon, and
   // only Custom notation leaves trailing zeroes, exponent and step free.
   bool hiddenEnabled = true;
@@ -64,6 +66,13 @@ class OptionsEffects {
   virtual bool CreateStartupLink() = 0;
   virtual void DeleteStartupLink() = 0;
   virtual void ShowTrayIcon(bool shown) = 0;
+  // The hotkey changed (0: none): registered for the window instead of the
+  // last; when another program holds it, the user is told, and the choice is
+  // kept all the same (the next start tries again).
+  virtual void ChangeHotKey(uint16_t hotKey) = 0;
+  // The keyboard's Calculator key opens this program (true), or no longer
+  // does where it still names this program (false).
+  virtual void SetCalculatorKey(bool on) = 0;
 };
 
 // OK: each step takes effect before the next. A number field that isn't an

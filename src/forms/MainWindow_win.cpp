@@ -203,6 +203,7 @@ void MainWindow::Create() {
 
   tray_.Set(hwnd_, kTrayMessage, smallIcon_, kCaption);
   if (settings_.TrayIcon) tray_.Show();
+  TakeLaunchKeys();
 }
 
 // Every message goes to one of three handlers: the keyboard's and the
@@ -290,6 +291,9 @@ bool MainWindow::LifeMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT
     case kStartSound:
       PlayWave();
       return true;
+    case WM_HOTKEY:
+      if (wParam == win::GlobalHotKey::kId) Summon(calc_.HotKeyPressed(Facts()));
+      return true;
     case WM_DPICHANGED:
       DpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
       return true;
@@ -326,10 +330,13 @@ bool MainWindow::EndMessage(UINT message, WPARAM wParam, LRESULT& result) {
         MessageBoxA(nullptr, e.what(), "Error", MB_OK | MB_ICONERROR);
       }
       tray_.Hide();
+      hotKey_.Clear();
       PostQuitMessage(0);
       return true;
     default:
-      return false;
+      if (message != ShowRequestMessage()) return false;
+      Summon(calc_.ShowRequested(Facts()));  // a second start with "-show"
+      return true;
   }
 }
 

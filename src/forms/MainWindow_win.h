@@ -22,12 +22,16 @@
 #include "win/DisplayTypeface_win.h"
 #include "win/Gdi.h"
 #include "win/GraphicControl_win.h"
+#include "win/HotKey_win.h"
 #include "win/TrayIcon_win.h"
 #include "win/Window_win.h"
 
 namespace nimbrel {
 
 inline constexpr const char* kWindowClass = "TfrmNimbrel";
+
+// The message a second start with "-show" posts to the running calculator.
+UINT ShowRequestMessage();
 
 class MainWindow : public win::Window, public Platform, public OptionsEffects {
  public:
@@ -74,6 +78,8 @@ class MainWindow : public win::Window, public Platform, public OptionsEffects {
   bool CreateStartupLink() override;
   void DeleteStartupLink() override;
   void ShowTrayIcon(bool shown) override;
+  void ChangeHotKey(uint16_t hotKey) override;
+  void SetCalculatorKey(bool on) override;
 
  private:
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -104,6 +110,11 @@ class MainWindow : public win::Window, public Platform, public OptionsEffects {
   void SetClientSizeAtScale(int width, int height);
   void TrayNotify(UINT mouseMessage);
   void Restore();
+  // The hotkey and "-show" (Summon_win.cpp): the keys taken at the start,
+  // how the window stands, and what it does when called.
+  void TakeLaunchKeys();
+  WindowFacts Facts() const;
+  void Summon(SummonAction action);
   // Where the window sits when not minimised, in screen coordinates.
   POINT NormalPlace() const;
   // Writes the settings, once. At the session's end nothing is shown:
@@ -132,6 +143,7 @@ class MainWindow : public win::Window, public Platform, public OptionsEffects {
   bool saved_ = false;       // the settings are written once, at the end
   bool starting_ = false;    // Create is choosing the first size
   win::TrayIcon tray_;
+  win::GlobalHotKey hotKey_;
   FaceAccess access_{calc_, display_, keys_, scale_};  // screen readers; destroyed first, cutting them off
 };
 

@@ -1,5 +1,8 @@
 #include "forms/OptionsForm_win.h"
 
+#include <windows.h>
+#include <commctrl.h>
+
 #include <array>
 #include <string>
 
@@ -8,6 +11,7 @@
 #include "win/Gdi.h"
 #include "win/GraphicControl_win.h"
 #include "win/Modal_win.h"
+#include "win/SystemFunction_win.h"
 #include "win/Window_win.h"
 
 namespace nimbrel {
@@ -17,11 +21,11 @@ namespace {
 // Control ids. A radio group's items follow its own id.
 enum ControlId : int {
   Obase = 100, Oangles = 110, OStartUp = 121, OHidden, OTrayIcon, Onotation = 130,
-  Ofixed = 141, Odecs, Ocommas, Otrail, Oallexp, Label1, ObsZ,
+  Ofixed = 141, Odecs, Ocommas, Otrail, Oallexp, Label1, ObsZ, LabelHotKey, OHotKey, OCalcKey,
   OK = IDOK, Cancel = IDCANCEL,
 };
 
-enum class Kind { RadioGroup, Check, Edit, Label, Button, DefaultButton };
+enum class Kind { RadioGroup, Check, Edit, Label, Button, DefaultButton, HotKey, CheckLines };
 
 struct ControlSpec {
   Kind kind;
@@ -39,6 +43,11 @@ constexpr ControlSpec kControls[] = {
     {Kind::Check, OStartUp, "Launch at Start Up", 248 + 8, 88 + 8, 113, 17},
     {Kind::Check, OHidden, "Launch Hidden", 248 + 8, 88 + 32, 113, 17},
     {Kind::Check, OTrayIcon, "System Tray Icon", 248 + 8, 88 + 56, 113, 17},
+    // The key that calls the calculator from any program (its label first:
+    // a screen reader names the control by it), and the Calculator key.
+    {Kind::Label, LabelHotKey, "Hotkey", 248 + 1, 176 + 3, 40, 17},
+    {Kind::HotKey, OHotKey, "", 248 + 40, 176, 105, 21},
+    {Kind::CheckLines, OCalcKey, "Calculator key opens Nimbrel", 248 + 1, 202, 144, 30},
     {Kind::RadioGroup, Onotation, "Notation", 144, 304, 97, 81, {"Standard", "Scientific", "Engineering", "Custom"}},
     {Kind::Check, Ofixed, "Fixed", 248 + 8, 256 + 8, 65, 17},
     {Kind::Edit, Odecs, "", 248 + 80, 256 + 8, 57, 21},
@@ -79,6 +88,7 @@ class OptionsForm : public win::Window {
                    outer.cy, owner);
     font_.Reset(CreateFontA(s.PixelFontHeight(-11), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
                             CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, "MS Sans Serif"));
+    RegisterHotKeyControl();
     for (const ControlSpec& c : kControls) Make(c);
     for (win::Bevel* bevel : {&launchBevel_, &displayBevel_, &pictureBevel_}) bevel->SetThickness(s.Line());
     graphics_.Add(launchBevel_, Scaled(kLaunchPanel));
@@ -98,6 +108,15 @@ class OptionsForm : public win::Window {
   }
 
  private:
+  // The hotkey control's class, from the common controls (loaded here, not
+  // at the start: only this dialog has one).
+  static void RegisterHotKeyControl() {
+    using Init = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+    static const auto init = win::SystemFunction<Init>("comctl32.dll", "InitCommonControlsEx");
+    const INITCOMMONCONTROLSEX classes{sizeof(INITCOMMONCONTROLSEX), ICC_HOTKEY_CLASS};
+    if (init) init(&classes);
+  }
+
   RECT Scaled(const RECT& r) const { return {scale_(r.left), scale_(r.top), scale_(r.right), scale_(r.bottom)}; }
 
   // One control of the table (a radio group with its items), at the scale.
@@ -124,6 +143,14 @@ class OptionsForm : public win::Window {
       case Kind::Check:
         Control("BUTTON", c.caption, child | BS_AUTOCHECKBOX | WS_GROUP | WS_TABSTOP, c.left, c.top, c.width, c.height,
                 c.id, 0);
+        break;
+      case Kind::CheckLines:  // a caption in two lines
+        Control("BUTTON", c.caption, child | BS_AUTOCHECKBOX | BS_MULTILINE | WS_GROUP | WS_TABSTOP, c.left, c.top,
+                c.width, c.height, c.id, 0);
+        break;
+      case Kind::HotKey:
+        Control(HOTKEY_CLASSA, "", child | WS_GROUP | WS_TABSTOP, c.left, c.top, c.width, c.height, c.id,
+                WS_EX_CLIENTEDGE);
         break;
       case Kind::Edit:
         Control("EDIT", c.caption, child | ES_AUTOHSCROLL | WS_GROUP | WS_TABSTOP, c.left, c.top, c.width, c.height,
@@ -177,6 +204,8 @@ class OptionsForm : public win::Window {
     Tick(OStartUp, draft_.startUp);
     Tick(OHidden, draft_.hidden);
     Tick(OTrayIcon, draft_.trayIcon);
+    SendMessageA(Item(OHotKey), HKM_SETHOTKEY, draft_.hotKey, 0);
+    Tick(OCalcKey, draft_.calcKey);
     EnableWindow(Item(OHidden), draft_.hiddenEnabled);
     for (int id : {Otrail, Oallexp, ObsZ}) EnableWindow(Item(id), draft_.customEnabled);
   }
@@ -196,6 +225,9 @@ class OptionsForm : public win::Window {
     draft_.startUp = Ticked(OStartUp);
     draft_.hidden = Ticked(OHidden);
     draft_.trayIcon = Ticked(OTrayIcon);
+    // (the control's WORD: the key, and its HOTKEYF_ modifiers above it)
+    draft_.hotKey = static_cast<uint16_t>(SendMessageA(Item(OHotKey), HKM_GETHOTKEY, 0, 0));
+    draft_.calcKey = Ticked(OCalcKey);
   }
 
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override {

@@ -94,6 +94,8 @@ const SettingValue kSettings[] = {
     {"MKey7",     kInt,    0,      MemoryKey{7},         44},
     {"MKey8",     kInt,    0,      MemoryKey{8},         45},
     {"MKey9",     kInt,    0,      MemoryKey{9},         46},
+    {"HotKey",    kInt,    0,      &W::HotKey,           47},
+    {"CalcKey",   kBool,   0,      &W::CalcKey,          48},
 };
 
 template <class... Fs>
@@ -164,7 +166,8 @@ Stored Read(Registry& registry, const SettingValue& v) {
 // writes only these; anything else came from outside and gives way to the
 // default: a base other than 8, 10 or 16 (the display, the entry line and
 // the dialog would each read it differently), an angle unit or a notation
-// outside the dialog's choices, a memory letter that is not A to Z.
+// outside the dialog's choices, a memory letter that is not A to Z, a hotkey
+// that the hotkey control couldn't have set.
 bool Meaningful(const SettingValue& v, int32_t stored) {
   const int16_t low = Low16(stored);
   if (const auto* field = std::get_if<int16_t D::*>(&v.home)) {
@@ -173,6 +176,10 @@ bool Meaningful(const SettingValue& v, int32_t stored) {
     if (*field == &D::Notation) return low >= 0 && low <= 3;
   }
   if (std::holds_alternative<MemoryKey>(v.home)) return low == 0 || (low >= 'A' && low <= 'Z');
+  if (const auto* field = std::get_if<int32_t W::*>(&v.home); field && *field == &W::HotKey) {
+    // A key, with no modifiers but Shift, Ctrl, Alt and the extended-key mark.
+    return stored == 0 || ((stored & 0xFF) != 0 && (stored & ~0x0FFF) == 0);
+  }
   return true;
 }
 

@@ -62,6 +62,12 @@ struct WindowSettings {
   int16_t StartUp = 0;
   int16_t Hidden = 0;
   int16_t TrayIcon = 1;
+
+  // The key that calls the calculator from any program, as the hotkey
+  // control holds it (low byte the key, high byte its modifiers), 0 for
+  // none; and whether the keyboard's Calculator key opens this program.
+  int32_t HotKey = 0;
+  int16_t CalcKey = 0;
 };
 
 // Reads the settings key into the homes: window settings, display options,

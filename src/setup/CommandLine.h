@@ -16,6 +16,10 @@ std::string_view CommandTail(std::string_view commandLine);
 // "/u" start the calculator.
 inline bool IsUninstallRequest(std::string_view tail) { return tail == "-u"; }
 
+// "-show", exactly: a running calculator is brought forward, without a
+// message; with none running, the calculator starts and takes the focus.
+inline bool IsShowRequest(std::string_view tail) { return tail == "-show"; }
+
 // The program folder of an executable path: up to its last backslash, never
 // ending in one ("" for a bare file name).
 std::string ProgramFolder(const std::string& exePath);

@@ -24,6 +24,21 @@ constexpr const char* kAlreadyRunning = "Quarvel Calculator is already running."
 constexpr const char* kCurrentlyRunning =
     "Quarvel Calculator is currently running.  Please exit the program before uninstalling.";
 
+// A second start: with "-show" the running calculator comes forward (and
+// may take the foreground from us), without a word; otherwise it says so.
+void AnswerSecondStart(std::string_view tail, HWND running) {
+  using namespace nimbrel;
+  if (!IsShowRequest(tail)) {
+    MessageBoxA(nullptr, kAlreadyRunning, kCaption, MB_OK);
+    return;
+  }
+  if (!running) return;  // still starting: it shows itself
+  DWORD process = 0;
+  GetWindowThreadProcessId(running, &process);
+  AllowSetForegroundWindow(process);
+  PostMessageA(running, ShowRequestMessage(), 0, 0);
+}
+
 }  // namespace
 
 // Before any other start-up code (constructors of priority 101 run first):
@@ -62,10 +77,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   const HANDLE startLock = CreateMutexA(nullptr, FALSE, "Local\\Nimbrel.QuarvelCalculator");
   const bool anotherStart = startLock && GetLastError() == ERROR_ALREADY_EXISTS;
   const HWND running = FindWindowA(kWindowClass, kCaption);
-
   // The tail is taken from the whole command line by our own rule rather
   // than the runtime's, which may differ between runtimes.
-  if (IsUninstallRequest(CommandTail(GetCommandLineA()))) {
+  const std::string_view tail = CommandTail(GetCommandLineA());
+  if (IsUninstallRequest(tail)) {
     if (running || anotherStart) {
       if (startLock) CloseHandle(startLock);  // a refused start holds nobody else off
       MessageBoxA(nullptr, kCurrentlyRunning, kCaption, MB_OK | MB_ICONERROR);
@@ -77,7 +92,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
 
   if (running || anotherStart) {
     if (startLock) CloseHandle(startLock);
-    MessageBoxA(nullptr, kAlreadyRunning, kCaption, MB_OK);
+    AnswerSecondStart(tail, running);
     return 0;
   }
 #ifdef NIMBREL_FIRST_PAINT_PROBE
@@ -98,6 +113,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     MessageBoxA(nullptr, e.what(), kCaption, MB_OK | MB_ICONERROR);
     return 0;
   }
+  if (IsShowRequest(tail)) PostMessageA(window.handle(), ShowRequestMessage(), 0, 0);  // shown and focused
   MSG msg;
   while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
     TranslateMessage(&msg);

@@ -14,6 +14,9 @@ class UninstallShell {
   virtual ~UninstallShell() = default;
   // "Are You sure you wish to Uninstall Quarvel Calculator": true on Yes.
   virtual bool ConfirmUninstall() = 0;
+  // The keyboard's Calculator key no longer opens this program (where it
+  // still names it).
+  virtual void RemoveCalculatorKey() = 0;
   // "Uninstall Canceled".
   virtual void ReportCancelled() = 0;
   // "Quarvel Calculator.lnk" out of a special folder (0 desktop, 7 Startup).

@@ -6,6 +6,8 @@
 #include "app/Caption.h"
 #include "setup/Uninstall.h"
 #include "settings/Win32Registry_win.h"
+#include "win/CalculatorKey_win.h"
+#include "win/Module_win.h"
 #include "win/Paths_win.h"
 #include "win/SystemFunction_win.h"
 
@@ -19,6 +21,7 @@ class WindowsUninstallShell : public UninstallShell {
     return MessageBoxA(nullptr, "Are You sure you wish to Uninstall Quarvel Calculator", kCaption,
                        MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
   }
+  void RemoveCalculatorKey() override { win::SetCalculatorKey(false, win::ModulePathW()); }
   void ReportCancelled() override { MessageBoxA(nullptr, "Uninstall Canceled", kCaption, MB_OK | MB_ICONINFORMATION); }
   void DeleteLink(int folderId) override { nimbrel::DeleteLink(nullptr, kLinkFileName, folderId); }
   void RemoveFile(const std::string& path) override { DeleteFileA(path.c_str()); }

@@ -172,10 +172,12 @@ stored_place() {
   check "it lies on the work area" "$(on_work_area)" inside
 }
 
+. "$(dirname "$0")/summon.sh"
 scenario "minimised, then the session ends" minimised_at_session_end
 scenario "minimised, then Exit from the tray" minimised_tray_exit
 scenario "the close box hides into the tray, Restore shows" close_box_hides
 scenario "the tray icon's tip follows X" tip_follows_x
+scenario "a hotkey, the Calculator key and -show call it from anywhere" summon
 for row in "100 80 same" "5000 -32000 moved" "-32000 -32000 moved" "1500 900 moved" "200 752 moved"; do
   scenario "stored place ${row% *} (${row##* })" stored_place $row
 done

@@ -56,6 +56,8 @@ class FuzzPlatform : public Platform, public OptionsEffects {
   bool CreateStartupLink() override { return bytes_.Byte() % 4 != 0; }
   void DeleteStartupLink() override {}
   void ShowTrayIcon(bool) override {}
+  void ChangeHotKey(uint16_t) override {}
+  void SetCalculatorKey(bool) override {}
 
  private:
   Bytes& bytes_;

@@ -34,6 +34,20 @@ const TailCase kCases[] = {
     {"", "", false},
 };
 
+TEST(CommandLine, TheShowRequestIsExactlyDashShow) {
+  const struct {
+    const char* line;
+    bool show;
+  } cases[] = {
+      {R"("C:\Program Files\Nimbrel\Nimbrel.exe" -show)", true},
+      {R"(C:\Nimbrel\Nimbrel.exe -show )", false},
+      {R"(C:\Nimbrel\Nimbrel.exe -SHOW)", false},
+      {R"(C:\Nimbrel\Nimbrel.exe /show)", false},
+      {R"(C:\Nimbrel\Nimbrel.exe -u)", false},
+  };
+  for (const auto& c : cases) EXPECT_EQ(nimbrel::IsShowRequest(nimbrel::CommandTail(c.line)), c.show) << c.line;
+}
+
 TEST(CommandLine, TheTailAndTheUninstallRequest) {
   for (const TailCase& c : kCases) {
     SCOPED_TRACE(c.line);

@@ -131,7 +131,7 @@ Snapshot Take(const Calculator& c) {
   const WindowSettings& w = c.window;
   s.integers.insert(s.integers.end(), {d.Base, d.FixedOn, d.Decs, d.CommasOn, d.TrailOn, d.AllExpOn, d.bsZ,
                                        d.Notation, d.Angles, w.Left, w.Top, w.OnTop, w.Small,
-                                       w.Medium, w.Large, w.StartUp, w.Hidden, w.TrayIcon});
+                                       w.Medium, w.Large, w.StartUp, w.Hidden, w.TrayIcon, w.HotKey, w.CalcKey});
   return s;
 }
 
@@ -143,7 +143,7 @@ void Scramble(Calculator& c) {
     m.key = 'Q';
   }
   c.display.options = {16, 0, 7, 0, 0, 1, 3, 2, 2};
-  c.window = {-5, -6, true, true, true, false, false, 1, 1, 0};
+  c.window = {-5, -6, true, true, true, false, false, 1, 1, 0, 0x1FFFF, 7};
 }
 
 // What a sound calculator holds, whatever was stored.
@@ -153,7 +153,7 @@ void ExpectSound(const Calculator& c) {
   EXPECT_TRUE(d.Angles >= 0 && d.Angles <= 2) << "Angles " << d.Angles;
   EXPECT_TRUE(d.Notation >= 0 && d.Notation <= 3) << "Notation " << d.Notation;
   for (const int16_t flag : {d.FixedOn, d.CommasOn, d.TrailOn, d.AllExpOn, c.window.StartUp, c.window.Hidden,
-                             c.window.TrayIcon}) {
+                             c.window.TrayIcon, c.window.CalcKey}) {
     EXPECT_TRUE(flag == 0 || flag == 1) << flag;
   }
   EXPECT_EQ(c.window.Small + c.window.Medium + c.window.Large, 1) << "one size checked";
@@ -330,6 +330,9 @@ TEST_P(DamagedSettings, MeaninglessChoicesLoadAsTheirDefaults) {
       {"Base", -10, 10}, {"Base", 36, 10}, {"Base", 0x7FFF, 10}, {"Angles", 0, 0}, {"Angles", 2, 2},
       {"Angles", 3, 1}, {"Angles", -1, 1}, {"Notation", 0, 0}, {"Notation", 4, 3}, {"Notation", 0x10004, 3}, {"Notation", INT32_MIN, 0},
       {"MKey4", 'A', 'A'}, {"MKey4", 'Z', 'Z'}, {"MKey4", 'a', 0}, {"MKey4", 13, 0}, {"MKey4", 0x10041, 'A'},
+      // a key, with only the modifiers the hotkey control sets (Shift, Ctrl, Alt, extended)
+      {"HotKey", 0x64B, 0x64B}, {"HotKey", 0x7B, 0x7B}, {"HotKey", 0xF2D, 0xF2D}, {"HotKey", 0x600, 0},
+      {"HotKey", 0x164B, 0}, {"HotKey", 0x1064B, 0}, {"HotKey", -1, 0},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << c.name << " stored as " << c.stored);
@@ -342,6 +345,7 @@ TEST_P(DamagedSettings, MeaninglessChoicesLoadAsTheirDefaults) {
     const int loaded = n == "Base"     ? calc.display.options.Base
                        : n == "Angles" ? calc.display.options.Angles
                        : n == "Notation" ? calc.display.options.Notation
+                       : n == "HotKey"   ? calc.window.HotKey
                                          : calc.engine.Memory[3].key;
     EXPECT_EQ(loaded, c.loaded);
   }

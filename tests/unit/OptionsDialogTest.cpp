@@ -19,6 +19,8 @@ struct RecordingEffects : OptionsEffects {
   }
   void DeleteStartupLink() override { calls.push_back("delete link"); }
   void ShowTrayIcon(bool shown) override { calls.push_back(shown ? "tray add" : "tray delete"); }
+  void ChangeHotKey(uint16_t hotKey) override { calls.push_back("hotkey " + std::to_string(hotKey)); }
+  void SetCalculatorKey(bool on) override { calls.push_back(on ? "calculator key on" : "calculator key off"); }
   std::vector<std::string> calls;
   bool linkCanBeMade = true;
 };
@@ -160,6 +162,30 @@ TEST_F(OptionsDialogTest, OkStoresEverySettingAndTheStepsWithEffectsOnlyOnChange
   EXPECT_EQ(effects.calls, (std::vector<std::string>{"delete link", "tray delete"}));
   EXPECT_EQ(launch.StartUp, 0);
   EXPECT_EQ(launch.TrayIcon, 0);
+}
+
+// The hotkey and the Calculator key are stored whether or not the system
+// takes them, and touched only when changed.
+TEST_F(OptionsDialogTest, TheHotKeyAndTheCalculatorKeyChangeOnlyWhenChanged) {
+  launch.HotKey = 0x64B;  // Ctrl+Alt+K
+  OptionsDraft d = DraftFrom(options, launch);
+  EXPECT_EQ(d.hotKey, 0x64B);
+  EXPECT_FALSE(d.calcKey);
+  Ok(d);
+  EXPECT_TRUE(effects.calls.empty());
+  d.hotKey = 0x371;  // Ctrl+Shift+F2
+  d.calcKey = true;
+  Ok(d);
+  EXPECT_EQ(effects.calls, (std::vector<std::string>{"hotkey 881", "calculator key on"}));
+  EXPECT_EQ(launch.HotKey, 0x371);
+  EXPECT_EQ(launch.CalcKey, 1);
+  effects.calls.clear();
+  d.hotKey = 0;
+  d.calcKey = false;
+  Ok(d);
+  EXPECT_EQ(effects.calls, (std::vector<std::string>{"hotkey 0", "calculator key off"}));
+  EXPECT_EQ(launch.HotKey, 0);
+  EXPECT_EQ(launch.CalcKey, 0);
 }
 
 TEST_F(OptionsDialogTest, StartUpIsOnOnlyWhenTheLinkWasMade) {

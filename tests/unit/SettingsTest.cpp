@@ -89,6 +89,7 @@ std::vector<Home> MakeHomes() {
       FIELD(window, Medium, Kind::Size, 0),         FIELD(window, Large, Kind::Size, 0),
       FIELD(window, StartUp, Kind::Flag, 0),        FIELD(window, Hidden, Kind::Flag, 0),
       FIELD(window, TrayIcon, Kind::Flag, 0),       FIELD(display, Base, Kind::Short, 16),
+      FIELD(window, HotKey, Kind::Integer, 0x64B),  FIELD(window, CalcKey, Kind::Flag, 0),
       FIELD(display, FixedOn, Kind::Flag, 0),       FIELD(display, Decs, Kind::Short, 7),
       FIELD(display, CommasOn, Kind::Flag, 0),      FIELD(display, TrailOn, Kind::Flag, 0),
       FIELD(display, AllExpOn, Kind::Flag, 0),      FIELD(display, bsZ, Kind::Short, 3),

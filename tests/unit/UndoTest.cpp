@@ -187,6 +187,8 @@ class HexOptions : public FakePlatform, public OptionsEffects {
   bool CreateStartupLink() override { return true; }
   void DeleteStartupLink() override {}
   void ShowTrayIcon(bool) override {}
+  void ChangeHotKey(uint16_t) override {}
+  void SetCalculatorKey(bool) override {}
   Calculator* calc = nullptr;
 };
 

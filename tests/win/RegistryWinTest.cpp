@@ -29,6 +29,7 @@
 #include "display/DisplayOptions.h"
 #include "settings/Settings.h"
 #include "settings/Win32Registry_win.h"
+#include "win/CalculatorKey_win.h"
 #include "win/TitleBar_win.h"
 
 namespace nimbrel {
@@ -387,6 +388,40 @@ TEST(AppMode, DarkOnlyWhenTheUserChoseDarkApps) {
   RegDeleteValueA(k, "AppsUseLightTheme");
   if (had) RegSetValueExA(k, "AppsUseLightTheme", 0, type, before.data(), size);
   RegCloseKey(k);
+}
+
+
+// The keyboard's Calculator key: written for this program, removed only
+// while it still names it. (The prefix's own value is put back afterwards.)
+TEST(CalculatorKey, WrittenKeptAndRemoved) {
+  const wchar_t* path = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\AppKey\\18";
+  const auto stored = [&]() -> std::wstring {
+    wchar_t text[600] = {};
+    DWORD size = sizeof text - sizeof(wchar_t);
+    if (RegGetValueW(HKEY_CURRENT_USER, path, L"ShellExecute", RRF_RT_REG_SZ, nullptr, text, &size) != ERROR_SUCCESS) {
+      return L"(none)";
+    }
+    return text;
+  };
+  const std::wstring before = stored();
+  const std::wstring ours = L"C:\\Program Files\\Quarvel\\Nimbrel.exe";
+  win::SetCalculatorKey(true, ours);
+  EXPECT_EQ(stored(), L"\"C:\\Program Files\\Quarvel\\Nimbrel.exe\" -show");
+  win::SetCalculatorKey(false, L"C:\\Elsewhere\\Nimbrel.exe");  // another copy's: not ours to remove
+  EXPECT_EQ(stored(), L"\"C:\\Program Files\\Quarvel\\Nimbrel.exe\" -show");
+  win::SetCalculatorKey(false, L"c:\\program files\\quarvel\\NIMBREL.EXE");  // paths ignore case
+  EXPECT_EQ(stored(), L"(none)");
+  const std::wstring other = L"C:\\Windows\\System32\\calc.exe";
+  RegSetKeyValueW(HKEY_CURRENT_USER, path, L"ShellExecute", REG_SZ, other.c_str(),
+                  static_cast<DWORD>((other.size() + 1) * sizeof(wchar_t)));
+  win::SetCalculatorKey(false, ours);  // another program took the key meanwhile
+  EXPECT_EQ(stored(), other);
+  if (before == L"(none)") {
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, path, L"ShellExecute");
+  } else {
+    RegSetKeyValueW(HKEY_CURRENT_USER, path, L"ShellExecute", REG_SZ, before.c_str(),
+                    static_cast<DWORD>((before.size() + 1) * sizeof(wchar_t)));
+  }
 }
 
 }  // namespace

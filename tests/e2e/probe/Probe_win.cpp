@@ -42,6 +42,9 @@
 //                        that long, as a calculator still starting does:
 //                        "startlock held", or "startlock taken" when
 //                        another holds it already
+//   holdhotkey MODS VK SECONDS  registers that hotkey (RegisterHotKey's
+//                        modifier bits and key) as another program would,
+//                        and holds it that long: "holdhotkey held|taken"
 //   stay SECONDS         does nothing that long: a program that keeps Wine's
 //                        desktop open (it closes when its last program ends)
 //   endsession           WM_QUERYENDSESSION, WM_ENDSESSION (TRUE), then the
@@ -630,6 +633,18 @@ int Run(int argc, char** argv) {
       std::fflush(stdout);
       Sleep(static_cast<DWORD>(std::atof(argv[++i]) * 1000));
       if (lock) CloseHandle(lock);
+      continue;
+    }
+    if (command == "holdhotkey" && i + 3 < argc) {
+      // Another program's hotkey (RegisterHotKey's modifiers and key), held
+      // that long.
+      const UINT modifiers = static_cast<UINT>(std::strtoul(argv[i + 1], nullptr, 0));
+      const UINT key = static_cast<UINT>(std::strtoul(argv[i + 2], nullptr, 0));
+      const bool held = RegisterHotKey(nullptr, 7, modifiers, key) != FALSE;
+      std::printf("holdhotkey %s\n", held ? "held" : "taken");
+      std::fflush(stdout);
+      Sleep(static_cast<DWORD>(std::atof(argv[i + 3]) * 1000));
+      i += 3;
       continue;
     }
     if (command == "stay" && i + 1 < argc) {
