@@ -53,7 +53,7 @@ def pixels(png, rect):
 
 def table(phases):
     """One row a phase; "+GDI a step" is what the phase itself added, by its steps."""
-    print(f"{'phase':14}{'steps':>7}{'s':>7}{'steps/s':>8}{'WS KiB':>8}{'private KiB':>12}{'GDI':>7}{'USER':>5}"
+    print(f"{'phase':14}{'steps':>7}{'s':>7}{'steps/s':>8}{'WS KiB':>8}{'private KiB':>12}{'GDI':>8}{'USER':>7}"
           f"{'+GDI a step':>12}  GDI: DC bmp brush font pen rgn | USER: wnd menu icon")
     before = None
     for name in PHASES:
@@ -62,9 +62,9 @@ def table(phases):
             continue
         s, steps = int(p["ms"]) / 1000, int(p["steps"])
         timed = s > 0 and name not in ("start", "warm-up")
-        rate = f"{steps / s:8.0f}" if timed else f"{'':8}"
+        rate = f"{steps / s:8.1f}" if timed else f"{'':8}"
         added = f"{(int(p['gdi']) - int(before['gdi'])) / steps:12.2f}" if timed and before else f"{'':12}"
-        print(f"{name:14}{steps:7}{s:7.1f}{rate}{p['ws_kb']:>8}{p['private_kb']:>12}{p['gdi']:>7}{p['user']:>5}"
+        print(f"{name:14}{steps:7}{s:7.1f}{rate}{p['ws_kb']:>8}{p['private_kb']:>12}{p['gdi']:>8}{p['user']:>7}"
               f"{added}  {p['dcs']} {p['bitmaps']} {p['brushes']} {p['fonts']} {p['pens']}"
               f" {p['regions']} | {p['windows']} {p['menus']} {p['icons']}")
         before = p

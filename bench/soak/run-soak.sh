@@ -59,9 +59,12 @@ mkdir -p "$HOME"
 start_xvfb "${NIMBREL_SOAK_DISPLAY:-70}"
 wineserver -p60
 "$WINE" cmd /c exit >/dev/null 2>&1 </dev/null   # Wine's own processes, started away from our pipes
+# Wine draws the frames itself: without a window manager, a managed window's
+# hiding waits 2 s for one (each memory window and options dialog would).
+"$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 </dev/null
 ( exec "$WINE" "$EXE" ) >/dev/null 2>&1 </dev/null &
 
-soak() { "$WINE" "$DRIVER" "$@" </dev/null 2>/dev/null | tr -d '\r'; }
+soak() { "$WINE" "$DRIVER" "$@" </dev/null 2>/dev/null | sed -u 's/\r$//'; }   # each line as it comes
 shot() { import -display "$DISPLAY" -window root "$T/$1.png" 2>/dev/null; }
 
 soak check > "$T/before.txt"
