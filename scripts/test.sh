@@ -81,6 +81,9 @@ tests/e2e/dpi.sh "$WINBUILD/Nimbrel.exe" "$NIMBREL_WINEPREFIX" "$WINE" build/scr
 stage "Nimbrel.exe typed on the US, German and French layouts"
 tests/e2e/layouts.sh "$WINBUILD/Nimbrel.exe" "$NIMBREL_WINEPREFIX" "$WINE" build/screenshots || scenarios_failed+=" layouts"
 
+stage "Nimbrel.exe soaked: a tenth of the soak benchmark (objects steady, 5.0000 and the face at the end)"
+WINE=$WINE WINBUILD=$WINBUILD bench/soak/run-soak.sh --short || scenarios_failed+=" soak"
+
 stage "native and Windows results compared bit for bit"
 build/native/core_fingerprint > build/fingerprint-native.txt
 scripts/wine-run "$WINBUILD/core_fingerprint.exe" | tr -d '\r' > build/fingerprint-windows.txt

@@ -57,6 +57,11 @@ void StackWindowControl::Paint(HDC dc) const {
   win::Brush field(CreateSolidBrush(field_));
   const RECT inside{r.left + t, r.top + t, r.right - t, r.bottom - t};
   FillRect(dc, &inside, field.get());
+#ifdef NIMBREL_SOAK_LEAK
+  // Only in the soak benchmark's leak build: one brush a paint that is never
+  // deleted, to show that the soak catches such a leak.
+  CreateSolidBrush(field_);
+#endif
 
   // The text runs from the left margin to the light frame: every line of
   // 16 characters fits it, and a longer one (a number being typed) is drawn

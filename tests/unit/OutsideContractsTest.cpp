@@ -67,7 +67,7 @@ TEST(SettingsContract, AFirstStartSavesEveryValueByNameTypeAndDefaultInThisOrder
       {"MValue9", kBinary, kDoubleZero}, {"MKey1", kDword, kZero},     {"MKey2", kDword, kZero},
       {"MKey3", kDword, kZero},      {"MKey4", kDword, kZero},        {"MKey5", kDword, kZero},
       {"MKey6", kDword, kZero},      {"MKey7", kDword, kZero},        {"MKey8", kDword, kZero},
-      {"MKey9", kDword, kZero},
+      {"MKey9", kDword, kZero},      {"HotKey", kDword, kZero},       {"CalcKey", kDword, kZero},
   };
   MemoryRegistry registry;
   MakeMachine(registry);

@@ -91,7 +91,12 @@
 #include <cstring>
 #include <string>
 
+#include "RemoteWindow_win.h"
+
 namespace {
+
+using nimbrel::remote::BecomeDpiAware;
+using nimbrel::remote::SharedRect;
 
 // The window the commands look at: the calculator, or the one --window names.
 std::string targetClass = "TfrmNimbrel";
@@ -104,15 +109,6 @@ HWND Calculator() {
 
 void PrintRect(const char* what, const RECT& r) {
   std::printf("%s %ld %ld %ld %ld\n", what, r.left, r.top, r.right, r.bottom);
-}
-
-// The probe sees real pixels, whatever the calculator declares: without
-// this, Wine and Windows would scale the places of a DPI-aware window for us.
-void BecomeDpiAware() {
-  using SetContext = BOOL(WINAPI*)(HANDLE);
-  HMODULE user = GetModuleHandleA("user32.dll");
-  auto setContext = reinterpret_cast<SetContext>(reinterpret_cast<void*>(GetProcAddress(user, "SetProcessDpiAwarenessContext")));
-  if (!setContext || !setContext(reinterpret_cast<HANDLE>(-4))) SetProcessDPIAware();  // -4: per monitor v2
 }
 
 int WindowDpi(HWND hwnd) {
@@ -219,30 +215,6 @@ bool FindHit(HWND w, LRESULT code, POINT& at) {
   if (first < 0) return false;
   at = {(first + last) / 2, y};
   return true;
-}
-
-// A RECT the receiver can read: WM_DPICHANGED's lParam points into the
-// receiver's memory. The same bytes are placed at the same address here too,
-// so that a system which copies the rectangle across finds it as well.
-RECT* SharedRect(HANDLE process, const RECT& rect) {
-  for (uintptr_t base = 0x10000000; base < 0x70000000; base += 0x01000000) {
-    void* remote = VirtualAllocEx(process, reinterpret_cast<void*>(base), 4096, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
-    if (!remote) continue;
-    void* local = VirtualAlloc(remote, 4096, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
-    if (local != remote) {
-      if (local) VirtualFree(local, 0, MEM_RELEASE);
-      VirtualFreeEx(process, remote, 0, MEM_RELEASE);
-      continue;
-    }
-    SIZE_T written = 0;
-    std::memcpy(local, &rect, sizeof rect);
-    if (WriteProcessMemory(process, remote, &rect, sizeof rect, &written) && written == sizeof rect) {
-      return static_cast<RECT*>(local);
-    }
-    VirtualFree(local, 0, MEM_RELEASE);
-    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
-  }
-  return nullptr;
 }
 
 HANDLE ProcessOf(HWND w, DWORD access) {
