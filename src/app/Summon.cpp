@@ -8,12 +8,12 @@ unsigned HotKeyModifiers(uint16_t hotKey) {
          (hotKey & kHotKeyShift ? kShift : 0) | kNoRepeat;
 }
 
-std::string HotKeyText(uint16_t hotKey, const std::string& keyName) {
+std::string HotKeyText(uint16_t hotKey, const KeyNames& names) {
   std::string text;
-  if (hotKey & kHotKeyControl) text += "Ctrl + ";
-  if (hotKey & kHotKeyShift) text += "Shift + ";
-  if (hotKey & kHotKeyAlt) text += "Alt + ";
-  return text + keyName;
+  if (hotKey & kHotKeyControl) text += names.control + " + ";
+  if (hotKey & kHotKeyShift) text += names.shift + " + ";
+  if (hotKey & kHotKeyAlt) text += names.alt + " + ";
+  return text + names.key;
 }
 
 std::string HotKeyTakenMessage(const std::string& keyText) {

@@ -20,9 +20,14 @@ inline constexpr uint16_t kHotKeyExtended = 0x800;  // an extended key (the arro
 // MOD_SHIFT 4), with MOD_NOREPEAT: a key held down calls once.
 unsigned HotKeyModifiers(uint16_t hotKey);
 
-// The value as the hotkey control shows it, "Ctrl + Alt + K", given the
-// key's own name as the keyboard layout gives it.
-std::string HotKeyText(uint16_t hotKey, const std::string& keyName);
+// The names of the keys on this keyboard layout, as the hotkey control
+// writes them ("Ctrl", "Shift", "Alt" in English; "Strg" in German).
+struct KeyNames {
+  std::string control, shift, alt, key;
+};
+
+// The value as the hotkey control shows it: "Ctrl + Alt + K".
+std::string HotKeyText(uint16_t hotKey, const KeyNames& names);
 
 // "Ctrl + Alt + K is already used by another program."
 std::string HotKeyTakenMessage(const std::string& keyText);

@@ -26,8 +26,10 @@ void MainWindow::TakeLaunchKeys() {
 
 void MainWindow::ChangeHotKey(uint16_t hotKey) {
   if (hotKey_.Set(hwnd_, HotKeyModifiers(hotKey), hotKey & 0xFF)) return;
-  const std::string key = win::KeyName(hotKey & 0xFF, (hotKey & kHotKeyExtended) != 0);
-  MessageBoxA(hwnd_, HotKeyTakenMessage(HotKeyText(hotKey, key)).c_str(), kCaption, MB_OK | MB_ICONWARNING);
+  // Named as the hotkey control names it, in the keyboard layout's words.
+  const KeyNames names{win::KeyName(VK_CONTROL, false), win::KeyName(VK_SHIFT, false), win::KeyName(VK_MENU, false),
+                       win::KeyName(hotKey & 0xFF, (hotKey & kHotKeyExtended) != 0)};
+  MessageBoxA(hwnd_, HotKeyTakenMessage(HotKeyText(hotKey, names)).c_str(), kCaption, MB_OK | MB_ICONWARNING);
 }
 
 void MainWindow::SetCalculatorKey(bool on) { win::SetCalculatorKey(on, win::ModulePathW()); }

@@ -49,9 +49,10 @@ TEST(HotKey, NamedAsTheControlShowsItAndRegisteredWithTheSameModifiers) {
       {0x07B, "F12", "F12", 0x4000},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(HotKeyText(c.value, c.key), c.text);
+    EXPECT_EQ(HotKeyText(c.value, {"Ctrl", "Shift", "Alt", c.key}), c.text);
     EXPECT_EQ(HotKeyModifiers(c.value), c.modifiers) << c.text;
   }
+  EXPECT_EQ(HotKeyText(0x64B, {"Strg", "Umschalt", "Alt", "K"}), "Strg + Alt + K");  // a German keyboard's words
   EXPECT_EQ(HotKeyTakenMessage("Ctrl + Alt + K"), "Ctrl + Alt + K is already used by another program.");
 }
 
