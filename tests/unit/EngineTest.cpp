@@ -180,7 +180,7 @@ TEST_F(EngineTest, OperationResults) {
       {"5 - 3", opSubtract, auRadians, 5, 3, 2, 0},
       {"5 + 3", opAdd, auRadians, 5, 3, 8, 0},
       {"6 * 7", opMultiply, auRadians, 6, 7, 42, 0},
-      {"1 / 3", opDivide, auRadians, 1, 3, 1.0L / 3, 0},
+      {"1 / 3", opDivide, auRadians, 1, 3, 0xA.AAAAAAAAAAAAAABp-5L, 0},  // rounded up in its last bit
       {"7 / 2", opDivide, auRadians, 7, 2, 3.5L, 0},
       {"2 ^ 10", opPower, auRadians, 2, 10, 1024, 0},
       {"-2 ^ 3", opPower, auRadians, -2, 3, -8, 0},

@@ -216,15 +216,13 @@ TEST(Png, EveryTruncationIsAnErrorAndThePeekNeedsOnlyTheHeader) {
 
 TEST(Png, EveryFlippedBitIsAnError) {
   const Bytes png = FromSample(samples::kPngRgba);
-  int flips = 0;
   for (std::size_t i = 0; i < png.size(); ++i) {
-    for (int bit = 0; bit < 8; ++bit, ++flips) {
+    for (int bit = 0; bit < 8; ++bit) {
       Bytes damaged = png;
       damaged[i] ^= std::uint8_t(1 << bit);
       EXPECT_NE(ErrorOf(damaged), ArtError::None) << "byte " << i << " bit " << bit;
     }
   }
-  EXPECT_EQ(flips, int(png.size()) * 8);
 }
 
 TEST(DecodeImage, TellsTheFormatBySignature) {
