@@ -31,25 +31,12 @@ dll_names() {  # FILE: the DLL names written in it, in lower case
 imported_names() {  # DLL: the names in its import table
   objdump -p "$1" 2>/dev/null | awk '/DLL Name:/ { print tolower($3) }'
 }
-planted_names() {  # the names to plant, one a line
-  local builtins=/usr/lib/i386-linux-gnu/wine/i386-windows todo seen=" " d n
-  # (Wine's own copies of the same width as the program)
-  python3 -c 'import struct,sys; d=open(sys.argv[1],"rb").read(4096); o=struct.unpack_from("<I",d,60)[0]
-sys.exit(struct.unpack_from("<H",d,o+4)[0] != 0x8664)' "$EXE" && builtins=/usr/lib/x86_64-linux-gnu/wine/x86_64-windows
-  # Wine's import closure of the exe's own imports: loaded first, never planted.
-  local before=" " imports
-  imports=$(imported_names "$EXE")
-  while [ -n "$imports" ]; do
-    set -- $imports
-    d=$1
-    shift
-    imports="$*"
-    [[ $before == *" $d "* ]] && continue
-    before+="$d "
-    [ -f "$builtins/$d" ] && imports+=" $(imported_names "$builtins/$d" | tr '\n' ' ')"
-  done
-  todo=$(dll_names "$EXE")
-  strings "$EXE" | grep -q 'Microsoft.Windows.Common-Controls' && todo+=" comctl32.dll"
+# NEXT NAME...: every DLL reached from these names (Wine having a copy of
+# it), where NEXT DLL prints the names that DLL leads to; each once.
+closure() {
+  local next=$1 seen=" " d
+  shift
+  local todo="$*"
   while [ -n "$todo" ]; do
     set -- $todo
     d=$1
@@ -57,15 +44,30 @@ sys.exit(struct.unpack_from("<H",d,o+4)[0] != 0x8664)' "$EXE" && builtins=/usr/l
     todo="$*"
     [[ $seen == *" $d "* ]] && continue
     seen+="$d "
-    [ -f "$builtins/$d" ] || continue   # (Wine's own helpers, which Windows hasn't)
-    if [[ $KNOWN_DLLS == *" ${d%.dll} "* ]]; then
-      # A known DLL isn't planted, nor what it imports (Windows' copy imports
-      # other known DLLs, Wine's what it likes); what it loads on demand is.
-      todo+=" $(dll_names "$builtins/$d" | grep -vxF -f <(imported_names "$builtins/$d") | tr '\n' ' ')"
-      continue
-    fi
-    [[ $WINE_OWN == *" ${d%.dll} "* || $before == *" $d "* ]] || echo "$d"
-    todo+=" $(dll_names "$builtins/$d" | tr '\n' ' ')"
+    [ -f "$BUILTINS/$d" ] || continue   # (Wine's own helpers, which Windows hasn't)
+    echo "$d"
+    todo+=" $("$next" "$d" | tr '\n' ' ')"
+  done
+}
+known() { [[ $KNOWN_DLLS == *" ${1%.dll} "* ]]; }
+imports_of() { imported_names "$BUILTINS/$1"; }
+# A known DLL isn't planted, nor what it imports (Windows' copy imports other
+# known DLLs, Wine's what it likes); what it loads on demand is.
+leads_to() {
+  if known "$1"; then dll_names "$BUILTINS/$1" | grep -vxF -f <(imports_of "$1"); else dll_names "$BUILTINS/$1"; fi
+}
+planted_names() {  # the names to plant, one a line
+  # (Wine's own copies of the same width as the program)
+  BUILTINS=/usr/lib/i386-linux-gnu/wine/i386-windows
+  python3 -c 'import struct,sys; d=open(sys.argv[1],"rb").read(4096); o=struct.unpack_from("<I",d,60)[0]
+sys.exit(struct.unpack_from("<H",d,o+4)[0] != 0x8664)' "$EXE" && BUILTINS=/usr/lib/x86_64-linux-gnu/wine/x86_64-windows
+  # Wine's import closure of the exe's own imports: loaded first, never planted.
+  local before start d
+  before=" $(closure imports_of $(imported_names "$EXE") | tr '\n' ' ') "
+  start=$(dll_names "$EXE")
+  strings "$EXE" | grep -q 'Microsoft.Windows.Common-Controls' && start+=" comctl32.dll"
+  for d in $(closure leads_to $start); do
+    known "$d" || [[ $WINE_OWN == *" ${d%.dll} "* || $before == *" $d "* ]] || echo "$d"
   done
 }
 

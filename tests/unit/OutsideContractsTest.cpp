@@ -82,25 +82,6 @@ TEST(SettingsContract, AFirstStartSavesEveryValueByNameTypeAndDefaultInThisOrder
   ExpectStored(registry, RootKey::CurrentUser, "Software\\Quarvel\\Nimbrel", rows);
 }
 
-TEST(SettingsContract, TheStackIsStoredXFirstAsDoubles) {
-  MemoryRegistry registry;
-  MakeMachine(registry);
-  Engine engine;
-  DisplayOptions display;
-  WindowSettings window;
-  LoadSettings(registry, engine, display, window);
-  engine.Push(2.5L);  // X; 1 below it
-  engine.Push(1.0L);
-  engine.Push(2.5L);
-  SaveSettings(registry, engine, display, window);
-  // 2.5 and 1.0 as IEEE doubles, lowest byte first.
-  ExpectStored(registry, RootKey::CurrentUser, "Software\\Quarvel\\Nimbrel",
-               {{"Stack0", kBinary, {0, 0, 0, 0, 0, 0, 0x04, 0x40}},
-                {"Stack1", kBinary, {0, 0, 0, 0, 0, 0, 0xF0, 0x3F}},
-                {"Stack2", kBinary, {0, 0, 0, 0, 0, 0, 0x04, 0x40}},
-                {"Stack3", kBinary, kDoubleZero}});
-}
-
 TEST(UninstallEntryContract, WindowsListOfProgramsReadsTheseValues) {
   MemoryRegistry registry;
   MakeMachine(registry);
