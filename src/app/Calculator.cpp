@@ -35,8 +35,14 @@ bool Calculator::MenuShortcut(uint16_t key, bool shiftHeld, bool ctrlHeld) {
     if (key == 'Z' && !shiftHeld) Undo(); else Redo();
     return true;
   }
-  if (key != vk::Insert || shiftHeld == ctrlHeld) return false;
-  if (ctrlHeld) CutClick(); else PasteClick();
+  if (ctrlHeld && !shiftHeld && key == 'T') {
+    TapeClick();
+    return true;
+  }
+  if (key != vk::Insert || !(shiftHeld || ctrlHeld)) return false;
+  if (ctrlHeld && shiftHeld) CopyStackClick();
+  else if (ctrlHeld) CutClick();
+  else PasteClick();
   return true;
 }
 
@@ -44,8 +50,32 @@ void Calculator::CutClick() { platform_.SetClipboardText(CopyText(engine.X(), di
 
 void Calculator::PasteClick() {
   if (stepDepth_ == 0) return AsStep([this] { PasteClick(); });
-  if (!PasteInto(platform_.GetClipboardText(), engine, display.entry)) platform_.Beep();
+  step_.tapeName = "PASTE";
+  if (!PasteInto(platform_.GetClipboardText(), engine, display.entry)) {
+    platform_.Beep();
+    step_.rejected = "beyond the range of numbers";
+  }
   Repaint();
+}
+
+void Calculator::CopyStackClick() {
+  if (stepDepth_ == 0) return AsStep([this] { CopyStackClick(); });
+  platform_.SetClipboardText(StackText(engine, display.options));
+  step_.tapeName = "COPY STACK";
+  step_.result = false;
+}
+
+void Calculator::TapeClick() {
+  window.TapeShown = window.TapeShown ? 0 : 1;
+  platform_.ShowTape(window.TapeShown != 0);
+}
+
+void Calculator::TapeClosed() { window.TapeShown = 0; }
+
+MemoryWindow Calculator::MemoryWindowFor(Platform::MemoryMode mode) {
+  return MemoryWindow(mode, engine, display.entry, [this](Platform::MemoryMode m, int slot) {
+    step_.tapeName = (m == Platform::MemoryMode::Store ? "STO " : "RCL ") + std::to_string(slot);
+  });
 }
 
 void Calculator::Load(Registry& registry) {
@@ -111,6 +141,7 @@ OptionsDraft Calculator::OptionsDraftNow() const { return DraftFrom(display.opti
 void Calculator::ApplyOptionsDraft(const OptionsDraft& draft, OptionsEffects& effects) {
   try {
     ApplyOptions(draft, display.options, display.entry, window, effects);
+    tape.SetKept(window.TapeKept != 0);
   } catch (const ConversionError& e) {
     AppExceptions(e.what());
   }
@@ -122,10 +153,14 @@ Platform::WindowSize Calculator::CheckedSize() const {
 }
 
 bool Calculator::Apply(int op) {
+  step_.tapeName = OperationName(op);
   const CalcOutcome outcome = engine.Calculate(op, display.options.Angles);
   if (outcome.report == CalcOutcome::Report::MathError) platform_.ReportMathError(outcome.message);
   if (outcome.report == CalcOutcome::Report::OutOfRange) platform_.ShowMessage(kCaption, outcome.message);
-  if (outcome.rejected) step_.none = true;  // LastX may have changed: still no step
+  if (outcome.rejected) {
+    step_.none = true;  // LastX may have changed: still no step
+    step_.rejected = outcome.message.empty() ? "rejected" : outcome.message;
+  }
   return outcome.rejected;
 }
 
@@ -212,6 +247,8 @@ bool Calculator::EntryAndStackKeys(uint16_t key, bool on, KeyAction& action) {
     } else {
       platform_.Beep();
       step_.none = true;
+      step_.tapeName = OperationName(opFactorial);
+      step_.rejected = "a whole number above 0 only";
     }
     display.entry.ResetEntry();
   } else if (key == vk::Scroll) {
@@ -221,6 +258,8 @@ bool Calculator::EntryAndStackKeys(uint16_t key, bool on, KeyAction& action) {
     OpenMemoryWindow(Platform::MemoryMode::Store, "Store");
   } else if (key == vk::Right && !on) {
     OpenMemoryWindow(Platform::MemoryMode::Recall, "Recall");
+  } else if (key == vk::F11) {
+    Operation(opRollUp, action);  // in either shift state
   } else if (key == vk::NumLock || key == vk::F12) {
     ToggleShift();
     action.skip = true;
@@ -260,6 +299,7 @@ bool Calculator::RecallSlots(uint16_t key) {
     display.entry.ResetEntry();
     any = true;
   }
+  if (any) step_.tapeName = std::string("RCL ") + static_cast<char>(key);
   return any;
 }
 
@@ -309,7 +349,10 @@ SummonAction Calculator::ShowRequested(const WindowFacts& now) {
 
 void Calculator::OptionsClick() {
   step_.none = true;  // the options are no part of a state; a base change ends the entry
+  const std::string before = OptionsText(display.options);
   OutOfTopmostBand([&] { platform_.ShowOptions(); });
+  // The numbers after it read differently: the tape says how.
+  if (const std::string now = OptionsText(display.options); now != before) tape.Add(TapeLine("", "OPTIONS", now));
   platform_.PaintStack();
 }
 
@@ -317,17 +360,35 @@ void Calculator::AsStep(const std::function<void()>& action) {
   if (stepDepth_ > 0) return action();
   const CalcState before = Now();
   const bool wasTyping = display.entry.InProgress();
+  const std::string typed = TypedNow();
   step_ = {};
   ++stepDepth_;
   try {
     action();
-  } catch (...) {
+  } catch (const std::exception& fault) {
     --stepDepth_;  // a fault is no step; the handler ends the entry
     entryStepOpen_ = false;
+    TapeStep(typed, fault.what());
     throw;
   }
   --stepDepth_;
+  TapeStep(typed);
   EndStep(before, wasTyping);
+}
+
+std::string Calculator::TypedNow() const {
+  return display.entry.InProgress() ? CopyTextFromLine(display.entry.EntryText()) : std::string();
+}
+
+void Calculator::TapeStep(const std::string& typed, const std::string& fault) {
+  if (step_.tapeName.empty()) return;
+  // The number typed belongs to the step that ended it.
+  const std::string number = display.entry.InProgress() ? std::string() : typed;
+  const std::string outcome = !fault.empty()           ? fault
+                              : !step_.rejected.empty() ? step_.rejected
+                              : step_.result            ? CopyText(engine.X(), display.options)
+                                                        : std::string();
+  tape.Add(TapeLine(number, step_.tapeName, outcome));
 }
 
 void Calculator::EndStep(const CalcState& before, bool wasTyping) {
@@ -345,15 +406,19 @@ void Calculator::EndStep(const CalcState& before, bool wasTyping) {
   entryStepOpen_ = step_.entryKey && display.entry.InProgress();
 }
 
-void Calculator::Undo() { GoTo(history_.Undo(Now())); }
-void Calculator::Redo() { GoTo(history_.Redo(Now())); }
+void Calculator::Undo() { GoTo(history_.Undo(Now()), "UNDO"); }
+void Calculator::Redo() { GoTo(history_.Redo(Now()), "REDO"); }
 
-void Calculator::GoTo(const std::optional<CalcState>& state) {
+void Calculator::GoTo(const std::optional<CalcState>& state, const char* name) {
   if (!state) {
     platform_.Beep();
     return;
   }
+  const std::string typed = TypedNow();
   state->RestoreTo(engine, display.entry, display.options.Base);
+  step_ = {};
+  step_.tapeName = name;
+  TapeStep(typed);
   // A number brought back half typed can be typed on, within its own step.
   entryStepOpen_ = display.entry.InProgress();
   Repaint();

@@ -23,6 +23,7 @@
 #include "app/OptionsDialog.h"
 #include "app/Platform.h"
 #include "app/Summon.h"
+#include "app/Tape.h"
 #include "display/StackWindow.h"
 #include "settings/Registry.h"
 #include "settings/Settings.h"
@@ -65,7 +66,8 @@ class Calculator {
   int AboutLines() const { return aboutTicks_ < 3 ? aboutTicks_ : 3; }
 
   // The memory window's logic, over this calculator's slots and entry line.
-  MemoryWindow MemoryWindowFor(Platform::MemoryMode mode) { return MemoryWindow(mode, engine, display.entry); }
+  // What it stores or recalls goes on the tape as the step's operation.
+  MemoryWindow MemoryWindowFor(Platform::MemoryMode mode);
   // The tray icon's tip: "Nimbrel [X: 5.0000]".
   std::string TrayTip() const;
   // The options dialog's draft from the current settings, and OK's steps for
@@ -89,12 +91,17 @@ class Calculator {
   void ClickFaceKey(int index);
 
   // The popup menu's shortcuts, offered every key-down before the handler:
-  // Ctrl+Insert copies, Shift+Insert pastes, Ctrl+Z undoes, Ctrl+Y and
-  // Ctrl+Shift+Z redo; Shift+F10 and the menu key open the menu itself (not
+  // Ctrl+Insert copies, Shift+Insert pastes, Ctrl+Shift+Insert copies the
+  // stack, Ctrl+Z undoes, Ctrl+Y and Ctrl+Shift+Z redo, Ctrl+T opens or
+  // closes the tape; Shift+F10 and the menu key open the menu itself (not
   // during About, as a right click). True when the key was taken.
   bool MenuShortcut(uint16_t key, bool shiftHeld, bool ctrlHeld);
-  void CutClick();    // Copy: X as text onto the clipboard
-  void PasteClick();  // Paste: the clipboard's number onto the stack
+  void CutClick();        // Copy: X as text onto the clipboard
+  void PasteClick();      // Paste: the clipboard's number, or column of numbers, onto the stack
+  void CopyStackClick();  // Copy Stack: the ten levels as lines, X last
+  // The Tape command: the tape window opened or closed; and its close box.
+  void TapeClick();
+  void TapeClosed();
 
   // ---- undo and redo (History.h says what a state holds)
   // Back to the state before the last step, or forward again to the state
@@ -152,6 +159,7 @@ class Calculator {
   StackWindow display;
   FaceState face;
   WindowSettings window;
+  Tape tape;
 
  private:
   // What a key's rule leaves for the dispatcher's tail.
@@ -183,7 +191,7 @@ class Calculator {
   // After a step's action: recorded, joined to the number being typed, or
   // none.
   void EndStep(const CalcState& before, bool wasTyping);
-  void GoTo(const std::optional<CalcState>& state);
+  void GoTo(const std::optional<CalcState>& state, const char* name);
 
   Platform& platform_;
   History history_;
@@ -191,7 +199,13 @@ class Calculator {
   struct StepMarks {
     bool none = false;      // rejected, refused or the options dialog: no step
     bool entryKey = false;  // a key of the entry line
+    std::string tapeName;   // the operation the tape names ("" : no line)
+    std::string rejected;   // why it was rejected, for the tape
+    bool result = true;     // the line ends with X
   } step_;
+  // A step's line on the tape: `typed` was being typed as it began.
+  void TapeStep(const std::string& typed, const std::string& fault = {});
+  std::string TypedNow() const;
   int stepDepth_ = 0;             // an action inside a step is part of it
   bool entryStepOpen_ = false;    // the last step began the number still being typed
   bool aboutShown_ = false;

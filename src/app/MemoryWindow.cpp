@@ -1,11 +1,13 @@
 #include "app/MemoryWindow.h"
 
+#include <utility>
+
 #include "core/KeyCodes.h"
 
 namespace nimbrel {
 
-MemoryWindow::MemoryWindow(Mode mode, Engine& engine, EntryLine& entry)
-    : mode_(mode), engine_(engine), entry_(entry) {
+MemoryWindow::MemoryWindow(Mode mode, Engine& engine, EntryLine& entry, Acted acted)
+    : mode_(mode), engine_(engine), entry_(entry), acted_(std::move(acted)) {
   for (int i = 0; i < kMemorySlots; ++i) {
     values_[i] = engine.Memory[i].value;
     letters_[i] = engine.Memory[i].key;
@@ -43,6 +45,7 @@ void MemoryWindow::Act() {
     engine_.Push(values_[focused_ - 1]);
   }
   entry_.ResetEntry();
+  if (acted_) acted_(mode_, focused_);
   Close();
 }
 

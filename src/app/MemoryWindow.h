@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 
 #include "core/Engine.h"
 #include "app/Platform.h"
@@ -16,9 +17,12 @@ class MemoryWindow {
  public:
   using Mode = Platform::MemoryMode;
 
+  // Slot n was stored into or recalled from.
+  using Acted = std::function<void(Mode, int)>;
+
   // Copies the nine values and letters out of the engine's memory; slot 1
   // has the focus.
-  MemoryWindow(Mode mode, Engine& engine, EntryLine& entry);
+  MemoryWindow(Mode mode, Engine& engine, EntryLine& entry, Acted acted = {});
 
   // "Memory Slots [STORE]" or "Memory Slots [RECALL]".
   const char* Caption() const;
@@ -45,6 +49,7 @@ class MemoryWindow {
   Mode mode_;
   Engine& engine_;
   EntryLine& entry_;
+  Acted acted_;
   std::array<Extended, kMemorySlots> values_{};
   std::array<uint16_t, kMemorySlots> letters_{};
   int focused_ = 1;

@@ -24,6 +24,7 @@ class NullPlatform : public Platform {
   void SetTopmost(bool) override {}
   void ApplySize(WindowSize) override {}
   void ShowMemoryWindow(MemoryMode) override {}
+  void ShowTape(bool) override {}
   bool KeyToggled(uint16_t) override { return false; }
   void SendKeyPress(uint16_t, uint8_t) override {}
   void ShowError(const std::string&) override {}

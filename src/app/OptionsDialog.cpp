@@ -48,6 +48,7 @@ OptionsDraft DraftFrom(const DisplayOptions& options, const WindowSettings& laun
   d.trayIcon = launch.TrayIcon != 0;
   d.hotKey = static_cast<uint16_t>(launch.HotKey);
   d.calcKey = launch.CalcKey != 0;
+  d.tapeKept = launch.TapeKept != 0;
   d.hiddenEnabled = d.trayIcon;  // greyed, but its tick stays as stored
   ChooseNotation(d, d.notation);
   return d;
@@ -119,6 +120,7 @@ void ApplyOptions(const OptionsDraft& d, DisplayOptions& options, EntryLine& ent
     launch.CalcKey = d.calcKey ? 1 : 0;
     effects.SetCalculatorKey(d.calcKey);
   }
+  launch.TapeKept = d.tapeKept ? 1 : 0;  // the application keeps the tape accordingly
 }
 
 }  // namespace nimbrel

@@ -41,6 +41,7 @@ struct OptionsDraft {
   bool trayIcon = true;
   uint16_t hotKey = 0;   // as the hotkey control holds it; 0 none
   bool calcKey = false;  // "Calculator key opens Nimbrel"
+  bool tapeKept = true;  // "Keep the tape"
   // Which controls take input: "Launch Hidden" needs the tray icon, and
   // only Custom notation leaves trailing zeroes, exponent and step free.
   bool hiddenEnabled = true;

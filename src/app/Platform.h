@@ -69,6 +69,8 @@ class Platform {
   virtual void ApplySize(WindowSize size) = 0;
   // Run the memory window modally in the given mode; returns when it closed.
   virtual void ShowMemoryWindow(MemoryMode mode) = 0;
+  // The tape window opened beside the calculator, or closed.
+  virtual void ShowTape(bool shown) = 0;
   // The toggle state (bit 0 of GetKeyboardState) of a lock key.
   virtual bool KeyToggled(uint16_t key) = 0;
   // One synthetic press and release of an extended key with that scan code.

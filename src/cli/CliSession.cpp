@@ -17,6 +17,11 @@ void CliSession::Press(const KeyPress& key) {
     }
     return;
   }
+  // A named operation on a shifted key brings the face's shift where it
+  // needs it first, with the shift key.
+  if (key.faceShift != KeyPress::FaceShift::Any && calc.face.ShiftOn() != (key.faceShift == KeyPress::FaceShift::On)) {
+    Press(KeyPress{vk::F12});
+  }
   // The lock keys flip the keyboard's own toggle as they go down.
   if (key.code == vk::NumLock) numLock = !numLock;
   if (key.code == vk::Scroll) scrollLock = !scrollLock;
@@ -59,6 +64,7 @@ void CliSession::ShowMemoryWindow(MemoryMode mode) {
   events_.push_back(mode == MemoryMode::Store ? "memory STORE" : "memory RECALL");
   memory_ = std::make_unique<MemoryWindow>(calc.MemoryWindowFor(mode));
 }
+void CliSession::ShowTape(bool shown) { events_.push_back(shown ? "tape open" : "tape close"); }
 bool CliSession::KeyToggled(uint16_t key) { return key == vk::NumLock ? numLock : key == vk::Scroll ? scrollLock : false; }
 void CliSession::SendKeyPress(uint16_t key, uint8_t) {
   if (key == vk::NumLock) numLock = !numLock;

@@ -50,6 +50,7 @@ class CliSession : public Platform {
   void SetTopmost(bool) override {}
   void ApplySize(WindowSize s) override;
   void ShowMemoryWindow(MemoryMode mode) override;
+  void ShowTape(bool shown) override;
   bool KeyToggled(uint16_t key) override;
   void SendKeyPress(uint16_t key, uint8_t scanCode) override;
   void ShowError(const std::string& text) override;

@@ -21,7 +21,7 @@
 namespace {
 
 const char kUsage[] =
-    "usage: nimbrel-cli [--set NAME=VALUE]... [--lines N] [--clipboard TEXT] [KEY]...\n"
+    "usage: nimbrel-cli [--set NAME=VALUE]... [--lines N] [--clipboard TEXT] [--tape] [KEY]...\n"
     "\n"
     "Runs the Quarvel Calculator's keys without its window. Each KEY is one key\n"
     "press (down, then up). With no KEY it reads lines of keys from standard\n"
@@ -30,13 +30,18 @@ const char kUsage[] =
     "KEY   a virtual-key name (VK_RETURN, VK_ADD, VK_NUMPAD0..VK_NUMPAD9, VK_INSERT, ...),\n"
     "      a character 0-9 or A-Z, or #N for the decimal code N; prefixed with\n"
     "      shift+ and/or ctrl+ for held modifiers. ctrl+VK_INSERT copies,\n"
-    "      shift+VK_INSERT pastes, ctrl+Z undoes, ctrl+Y redoes.\n"
+    "      shift+VK_INSERT pastes, ctrl+shift+VK_INSERT copies the stack,\n"
+    "      ctrl+Z undoes, ctrl+Y redoes.\n"
     "      Aliases: + - * / . enter\n"
+    "      Operations by name, each what its key or shortcut does (a shifted one\n"
+    "      presses the shift key first when needed): sin cos tan asin acos atan\n"
+    "      ln exp log alog inv pow sqrt sq fact pi chs eex swap drop rolldown\n"
+    "      rollup lastx sto rcl copy paste copystack undo redo\n"
     "      The scientific keys are the navigation keys: VK_INSERT sin, VK_HOME cos,\n"
     "      VK_PRIOR tan, VK_DELETE ln, VK_OEM_5 log, VK_SCROLL 1/x, VK_PAUSE sqrt,\n"
     "      VK_END change sign, VK_NEXT exponent, VK_UP x<>y, VK_DOWN drop\n"
-    "      (shifted: roll down), VK_LEFT store, VK_RIGHT recall, VK_NUMLOCK or\n"
-    "      VK_F12 shift.\n"
+    "      (shifted: roll down), VK_F11 roll up, VK_LEFT store, VK_RIGHT recall,\n"
+    "      VK_NUMLOCK or VK_F12 shift.\n"
     "--set NAME=VALUE  a saved setting by its registry name before the keys:\n"
     "      Base, FixedOn, Decs, CommasOn, TrailOn, AllExpOn, bsZ, Angles, Notation,\n"
     "      Stack0..Stack9, MValue1..MValue9, MKey1..MKey9, Left, Top, OnTop,\n"
@@ -45,10 +50,13 @@ const char kUsage[] =
     "--lines N  display lines to print (default 10, the tall display; 2 for the\n"
     "      short one).\n"
     "--clipboard TEXT  the clipboard's text before the first key.\n"
+    "--tape  after the display, a line \"tape:\" and the tape's lines: the\n"
+    "      number typed, the operation and its result, separated by tabs.\n"
     "\n"
     "Output: one line per event as it happens (beep, beep exclamation,\n"
     "message CAPTION: TEXT, error TEXT, clipboard TEXT, help Contents, about,\n"
-    "options, ontop, size Small|Medium|Large, memory STORE|RECALL, memory close),\n"
+    "options, ontop, size Small|Medium|Large, memory STORE|RECALL, memory close,\n"
+    "tape open|close),\n"
     "then the display lines, top first and X last, then \"shift on\" if it is on.\n";
 
 int Fail(const std::string& what) {
@@ -67,6 +75,7 @@ struct Arguments {
   int lines = 10;
   std::string clipboard;
   bool help = false;
+  bool tape = false;
 };
 
 // Reads the arguments; the error's text when one is wrong.
@@ -94,6 +103,8 @@ std::string ParseArguments(int argc, char** argv, Arguments& a) {
       const char* v = value();
       if (!v) return "--clipboard needs a text";
       a.clipboard = v;
+    } else if (arg == "--tape") {
+      a.tape = true;
     } else if (arg.size() > 2 && arg.substr(0, 2) == "--") {
       return "unknown option '" + arg + "'";
     } else if (auto key = ParseKey(arg)) {
@@ -163,5 +174,9 @@ int main(int argc, char** argv) {
     Print(session.TakeEvents());
   }
   Print(session.Display(a.lines));
+  if (a.tape) {
+    std::cout << "tape:\n";
+    for (const std::string& line : session.calc.tape.Lines()) std::cout << line << "\n";
+  }
   return 0;
 }

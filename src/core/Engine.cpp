@@ -106,6 +106,11 @@ bool Engine::MoveValues(int op) {
       // now the one the next push writes, is level 10. Nothing is lost.
       stackTop_ = static_cast<int16_t>((stackTop_ + kStackSize - 1) % kStackSize);
       return true;
+    case opRollUp:
+      // And one slot on: the slot the next push would write, level 10,
+      // becomes X's.
+      stackTop_ = static_cast<int16_t>((stackTop_ + 1) % kStackSize);
+      return true;
     default: return false;
   }
 }

@@ -43,6 +43,7 @@ enum TCalcOp : int {
   opFactorial = 31,
   opLastX = 32,
   opRollDown = 34,  // R-down: X to level 10, the rest one level nearer X
+  opRollUp = 35,    // R-up: level 10 to X, the rest one level further from X
 };
 
 enum TAngleUnit : int { auDegrees = 0, auRadians = 1, auGradients = 2 };
@@ -123,7 +124,7 @@ class Engine {
   // `result` and the outcome is done.
   static CalcOutcome Library(const struct MathResult& r, Extended& result);
   // The operations that only move values (Enter, pi, LastX, drop, change
-  // sign, exchange, roll down); false for any other.
+  // sign, exchange, the rolls); false for any other.
   bool MoveValues(int op);
   std::array<Extended, kStackSize> ring_{};
   int16_t stackTop_ = 0;

@@ -31,6 +31,7 @@ constexpr uint16_t Subtract = 109;
 constexpr uint16_t Decimal = 110;
 constexpr uint16_t Divide = 111;
 constexpr uint16_t F10 = 121;
+constexpr uint16_t F11 = 122;
 constexpr uint16_t F12 = 123;
 constexpr uint16_t NumLock = 144;
 constexpr uint16_t Scroll = 145;

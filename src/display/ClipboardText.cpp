@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cmath>
 #include <cstdlib>
+#include <string_view>
 #include <utility>
 
 #include "display/NumberFormat.h"
@@ -36,6 +37,46 @@ size_t NumberPrefix(const std::string& s) {
     if (j > expStart) end = j;
   }
   return end;
+}
+
+// Whether `piece`, blanks around it aside, is one number and nothing else:
+// a sign, digits (grouped by commas in threes, or not at all), a point and
+// decimals, an exponent. On success `number` is the piece in the form
+// strtold reads: no blanks, no commas.
+bool OneNumber(std::string_view piece, std::string& number) {
+  const size_t first = piece.find_first_not_of(" ");
+  if (first == std::string_view::npos) return false;
+  piece = piece.substr(first, piece.find_last_not_of(" ") + 1 - first);
+  number.clear();
+  size_t i = 0;
+  if (i < piece.size() && (piece[i] == '+' || piece[i] == '-')) number += piece[i++];
+  size_t digits = 0, group = 0;
+  bool grouped = false;
+  for (; i < piece.size() && (IsDigit(piece[i]) || piece[i] == ','); ++i) {
+    if (piece[i] == ',') {
+      // Commas only between groups of three, the first group of one to three.
+      if (digits == 0 || (grouped ? group != 3 : group > 3)) return false;
+      grouped = true;
+      group = 0;
+      continue;
+    }
+    number += piece[i];
+    ++digits, ++group;
+  }
+  if (grouped && group != 3) return false;
+  if (i < piece.size() && piece[i] == '.') {
+    number += piece[i++];
+    for (; i < piece.size() && IsDigit(piece[i]); ++i) number += piece[i], ++digits;
+  }
+  if (digits == 0) return false;
+  if (i < piece.size() && (piece[i] == 'e' || piece[i] == 'E')) {
+    number += piece[i++];
+    if (i < piece.size() && (piece[i] == '+' || piece[i] == '-')) number += piece[i++];
+    const size_t expStart = i;
+    for (; i < piece.size() && IsDigit(piece[i]); ++i) number += piece[i];
+    if (i == expStart) return false;
+  }
+  return i == piece.size();
 }
 
 }  // namespace
@@ -72,12 +113,46 @@ std::optional<Extended> PasteValue(const std::string& clipboardText) {
   return value;
 }
 
+std::optional<std::vector<Extended>> PastedNumbers(const std::string& clipboardText) {
+  if (clipboardText.size() > kPasteTextLimit) return std::nullopt;
+  std::vector<Extended> numbers;
+  std::string number;
+  size_t start = 0;
+  while (start <= clipboardText.size()) {
+    size_t end = clipboardText.find_first_of("\r\n\t;", start);
+    if (end == std::string::npos) end = clipboardText.size();
+    const std::string_view piece(clipboardText.data() + start, end - start);
+    start = end + 1;
+    if (piece.find_first_not_of(" ") == std::string_view::npos) continue;  // an empty piece
+    if (!OneNumber(piece, number)) return std::nullopt;
+    const Extended value = std::strtold(number.c_str(), nullptr);
+    if (!std::isfinite(value)) return std::nullopt;
+    numbers.push_back(value);
+  }
+  if (numbers.size() < 2) return std::nullopt;
+  return numbers;
+}
+
 bool PasteInto(const std::string& clipboardText, Engine& engine, EntryLine& entry) {
+  if (const auto numbers = PastedNumbers(clipboardText)) {
+    // Pushed in order, as if typed with Enter between them; only the last
+    // ten stay, as with any push.
+    const size_t from = numbers->size() > kStackSize ? numbers->size() - kStackSize : 0;
+    for (size_t i = from; i < numbers->size(); ++i) engine.Push((*numbers)[i]);
+    entry.ResetEntry();
+    return true;
+  }
   const std::optional<Extended> value = PasteValue(clipboardText);
   if (!value) return false;
   engine.Push(*value);
   entry.ResetEntry();
   return true;
+}
+
+std::string StackText(const Engine& engine, const DisplayOptions& options) {
+  std::string text;
+  for (int level = kStackSize; level >= 1; --level) text += CopyText(engine.Level(level), options) + "\r\n";
+  return text;
 }
 
 }  // namespace nimbrel

@@ -3,6 +3,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "core/Engine.h"
 #include "core/Extended.h"
@@ -11,7 +12,10 @@
 
 namespace nimbrel {
 
-constexpr int kPasteBuffer = 31;  // characters of clipboard text that Paste reads
+constexpr int kPasteBuffer = 31;  // characters of one number that Paste reads
+// Characters of clipboard text read for a column of numbers: a longer text
+// is read as one number, since its cut could fall inside the last one.
+constexpr size_t kPasteTextLimit = 1 << 20;
 
 // A display line as clipboard text: the label "X: " removed, and the
 // exponent turned into the usual order ("1.5000+e20" becomes "1.5000e+20").
@@ -31,9 +35,20 @@ std::string BoundedText(const char* block, size_t size, size_t limit);
 // 1234). Empty when the number lies beyond the extended range.
 std::optional<Extended> PasteValue(const std::string& clipboardText);
 
-// Paste: pushes the clipboard's number and ends the entry, or, for a number
-// beyond the extended range, pushes nothing and returns false (the caller
-// beeps).
+// The numbers of a column or row: the text's pieces, split at line breaks,
+// tabs and semicolons, each one number and nothing else (blanks around it,
+// thousands commas in groups of three, a sign, an exponent with or without
+// its sign), empty pieces skipped. Nothing unless there are at least two
+// such pieces and no other, and all lie within the extended range.
+std::optional<std::vector<Extended>> PastedNumbers(const std::string& clipboardText);
+
+// Paste: pushes a column's numbers in order, the last ending in X, or else
+// the clipboard's number, and ends the entry. A number beyond the extended
+// range pushes nothing and returns false (the caller beeps).
 bool PasteInto(const std::string& clipboardText, Engine& engine, EntryLine& entry);
+
+// Copy Stack: the ten levels, level 10 first and X last, each as Copy
+// writes X, one a line (CRLF after each).
+std::string StackText(const Engine& engine, const DisplayOptions& options);
 
 }  // namespace nimbrel

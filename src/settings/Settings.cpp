@@ -96,6 +96,12 @@ const SettingValue kSettings[] = {
     {"MKey9",     kInt,    0,      MemoryKey{9},         46},
     {"HotKey",    kInt,    0,      &W::HotKey,           47},
     {"CalcKey",   kBool,   0,      &W::CalcKey,          48},
+    {"TapeKept",  kBool,   1,      &W::TapeKept,         49},
+    {"TapeShown", kBool,   0,      &W::TapeShown,        50},
+    {"TapeLeft",  kInt,    0,      &W::TapeLeft,         51},
+    {"TapeTop",   kInt,    0,      &W::TapeTop,          52},
+    {"TapeWidth", kInt,    0,      &W::TapeWidth,        53},
+    {"TapeHeight", kInt,   0,      &W::TapeHeight,       54},
 };
 
 template <class... Fs>
@@ -179,6 +185,10 @@ bool Meaningful(const SettingValue& v, int32_t stored) {
   if (const auto* field = std::get_if<int32_t W::*>(&v.home); field && *field == &W::HotKey) {
     // A key, with no modifiers but Shift, Ctrl, Alt and the extended-key mark.
     return stored == 0 || ((stored & 0xFF) != 0 && (stored & ~0x0FFF) == 0);
+  }
+  if (const auto* field = std::get_if<int32_t W::*>(&v.home);
+      field && (*field == &W::TapeWidth || *field == &W::TapeHeight)) {
+    return stored >= 0 && stored <= 32767;  // a size a window can have
   }
   return true;
 }

@@ -68,6 +68,16 @@ struct WindowSettings {
   // none; and whether the keyboard's Calculator key opens this program.
   int32_t HotKey = 0;
   int16_t CalcKey = 0;
+
+  // The tape: kept in a file between runs; its window open, and where
+  // (screen pixels; a width or height of 0: beside the calculator, at its
+  // first size).
+  int16_t TapeKept = 1;
+  int16_t TapeShown = 0;
+  int32_t TapeLeft = 0;
+  int32_t TapeTop = 0;
+  int32_t TapeWidth = 0;
+  int32_t TapeHeight = 0;
 };
 
 // Reads the settings key into the homes: window settings, display options,

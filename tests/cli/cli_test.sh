@@ -51,6 +51,15 @@ expect "memory visit undone" 0 $'memory STORE\nmemory close\nY: 6.0000\nX: 0.000
 expect "roll down" 0 $'9: 3.0000\n8: 0.0000\n7: 0.0000\n6: 0.0000\n5: 0.0000\n4: 0.0000\nW: 0.0000\nZ: 0.0000\nY: 1.0000\nX: 2.0000' -- 1 enter 2 enter 3 VK_F12 VK_DOWN
 expect "roll down keeps last X" 0 $'Y: 0.0000\nX: 9.0000' -- --lines 2 9 VK_PAUSE VK_F12 VK_DOWN VK_F12 VK_UP
 expect "drop unshifted" 0 $'Y: 1.0000\nX: 2.0000' -- --lines 2 1 enter 2 enter 3 VK_DOWN
+expect "roll up" 0 $'9: 5.0000\n8: 0.0000\n7: 0.0000\n6: 0.0000\n5: 0.0000\n4: 0.0000\nW: 0.0000\nZ: 2.0000\nY: 1.0000\nX: 4.0000' -- --set Stack9=4 --set Stack8=5 --set Stack0=1 --set Stack1=2 VK_F11
+expect "roll down then up" 0 $'Z: 1.0000\nY: 2.0000\nX: 3.0000' -- --lines 3 1 enter 2 enter 3 rolldown rollup
+expect "operations by name" 0 $'Y: 0.0000\nX: 2.2361' -- --lines 2 2 enter 3 + sqrt
+expect "shifted names press the shift as needed" 0 $'Y: 0.0000\nX: 120.0000' -- --lines 2 5 fact
+expect "unshifted names take it off" 0 $'X: 0.8415' -- --lines 1 1 VK_F12 sin
+expect "names of the entry and the memory" 0 $'memory RECALL\nmemory close\nY: -1.5000+e3\nX: -1.5000+e3' -- --lines 2 --set MValue2=-1500 --set AllExpOn=1 --set Decs=4 rcl 2 enter enter
+expect "a column pasted" 0 $'Z: 1.0000\nY: 2.0000\nX: 3.0000' -- --lines 3 --clipboard $'1\r\n2\r\n3\r\n' paste
+expect "a pasted column undone at once" 0 $'Y: 0.0000\nX: 7' -- --lines 2 --clipboard $'1\r\n2\r\n3\r\n' 7 paste undo
+expect "the tape" 0 $'message Nimbrel.exe: logl: SING error\nX: 5.0000\ntape:\n2\tENTER\t2.0000\n3\t+\t5.0000\n0\tLN\tlogl: SING error\n\tUNDO\t5.0000' -- --lines 1 --tape 2 enter 3 + 0 ln undo
 expect "bad key" 2 "" -- 1 VK_NOPE
 expect "bad option" 2 "" -- --frobnicate
 expect "bad setting" 2 "" -- --set Nothing=1 1

@@ -41,6 +41,7 @@ class FuzzPlatform : public Platform, public OptionsEffects {
   void SetTopmost(bool) override {}
   void ApplySize(WindowSize) override {}
   void ShowMemoryWindow(MemoryMode mode) override;
+  void ShowTape(bool) override {}
   void ShowPopupMenu() override {}
   bool KeyToggled(uint16_t key) override { return key == vk::NumLock ? numLock : key == vk::Scroll && scrollLock; }
   void SendKeyPress(uint16_t key, uint8_t) override {

@@ -131,7 +131,8 @@ Snapshot Take(const Calculator& c) {
   const WindowSettings& w = c.window;
   s.integers.insert(s.integers.end(), {d.Base, d.FixedOn, d.Decs, d.CommasOn, d.TrailOn, d.AllExpOn, d.bsZ,
                                        d.Notation, d.Angles, w.Left, w.Top, w.OnTop, w.Small,
-                                       w.Medium, w.Large, w.StartUp, w.Hidden, w.TrayIcon, w.HotKey, w.CalcKey});
+                                       w.Medium, w.Large, w.StartUp, w.Hidden, w.TrayIcon, w.HotKey, w.CalcKey,
+                                       w.TapeKept, w.TapeShown, w.TapeLeft, w.TapeTop, w.TapeWidth, w.TapeHeight});
   return s;
 }
 
@@ -143,7 +144,7 @@ void Scramble(Calculator& c) {
     m.key = 'Q';
   }
   c.display.options = {16, 0, 7, 0, 0, 1, 3, 2, 2};
-  c.window = {-5, -6, true, true, true, false, false, 1, 1, 0, 0x1FFFF, 7};
+  c.window = {-5, -6, true, true, true, false, false, 1, 1, 0, 0x1FFFF, 7, 7, 7, -9, -9, -9, -9};
 }
 
 // What a sound calculator holds, whatever was stored.
@@ -153,7 +154,7 @@ void ExpectSound(const Calculator& c) {
   EXPECT_TRUE(d.Angles >= 0 && d.Angles <= 2) << "Angles " << d.Angles;
   EXPECT_TRUE(d.Notation >= 0 && d.Notation <= 3) << "Notation " << d.Notation;
   for (const int16_t flag : {d.FixedOn, d.CommasOn, d.TrailOn, d.AllExpOn, c.window.StartUp, c.window.Hidden,
-                             c.window.TrayIcon, c.window.CalcKey}) {
+                             c.window.TrayIcon, c.window.CalcKey, c.window.TapeKept, c.window.TapeShown}) {
     EXPECT_TRUE(flag == 0 || flag == 1) << flag;
   }
   EXPECT_EQ(c.window.Small + c.window.Medium + c.window.Large, 1) << "one size checked";
@@ -333,6 +334,7 @@ TEST_P(DamagedSettings, MeaninglessChoicesLoadAsTheirDefaults) {
       // a key, with only the modifiers the hotkey control sets (Shift, Ctrl, Alt, extended)
       {"HotKey", 0x64B, 0x64B}, {"HotKey", 0x7B, 0x7B}, {"HotKey", 0xF2D, 0xF2D}, {"HotKey", 0x600, 0},
       {"HotKey", 0x164B, 0}, {"HotKey", 0x1064B, 0}, {"HotKey", -1, 0},
+      {"TapeWidth", 640, 640}, {"TapeWidth", -1, 0}, {"TapeWidth", 40000, 0},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << c.name << " stored as " << c.stored);
@@ -346,6 +348,7 @@ TEST_P(DamagedSettings, MeaninglessChoicesLoadAsTheirDefaults) {
                        : n == "Angles" ? calc.display.options.Angles
                        : n == "Notation" ? calc.display.options.Notation
                        : n == "HotKey"   ? calc.window.HotKey
+                       : n == "TapeWidth" ? calc.window.TapeWidth
                                          : calc.engine.Memory[3].key;
     EXPECT_EQ(loaded, c.loaded);
   }

@@ -38,6 +38,7 @@ class FakePlatform : public Platform {
   void ShowMemoryWindow(MemoryMode mode) override {
     events.push_back(mode == MemoryMode::Store ? "memory STORE" : "memory RECALL");
   }
+  void ShowTape(bool shown) override { events.push_back(shown ? "tape open" : "tape close"); }
   bool KeyToggled(uint16_t key) override { return key == 144 ? numLock : scrollLock; }
   void SendKeyPress(uint16_t key, uint8_t scanCode) override {
     events.push_back("keypress " + std::to_string(key) + " scan " + std::to_string(scanCode));

@@ -68,6 +68,8 @@ TEST(SettingsContract, AFirstStartSavesEveryValueByNameTypeAndDefaultInThisOrder
       {"MKey3", kDword, kZero},      {"MKey4", kDword, kZero},        {"MKey5", kDword, kZero},
       {"MKey6", kDword, kZero},      {"MKey7", kDword, kZero},        {"MKey8", kDword, kZero},
       {"MKey9", kDword, kZero},      {"HotKey", kDword, kZero},       {"CalcKey", kDword, kZero},
+      {"TapeKept", kDword, kOne},    {"TapeShown", kDword, kZero},    {"TapeLeft", kDword, kZero},
+      {"TapeTop", kDword, kZero},    {"TapeWidth", kDword, kZero},    {"TapeHeight", kDword, kZero},
   };
   MemoryRegistry registry;
   MakeMachine(registry);
