@@ -382,8 +382,9 @@ std::string Calculator::TypedNow() const {
 
 void Calculator::TapeStep(const std::string& typed, const std::string& fault) {
   if (step_.tapeName.empty()) return;
-  // The number typed belongs to the step that ended it.
-  const std::string number = display.entry.InProgress() ? std::string() : typed;
+  // The number typed belongs to the step that ended it (a fault's handler
+  // ends it next).
+  const std::string number = display.entry.InProgress() && fault.empty() ? std::string() : typed;
   const std::string outcome = !fault.empty()           ? fault
                               : !step_.rejected.empty() ? step_.rejected
                               : step_.result            ? CopyText(engine.X(), display.options)

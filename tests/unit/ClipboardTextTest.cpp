@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "FakePlatform.h"
 #include "core/Engine.h"
@@ -82,6 +83,55 @@ TEST(PasteValue, RefusesNumbersBeyondTheRange) {
   }
 }
 
+TEST(PastedNumbers, AColumnOrRowOfNumbersAndNothingElse) {
+  using Numbers = std::vector<Extended>;
+  const struct {
+    const char* text;
+    std::optional<Numbers> numbers;  // nothing: read as one number, as PasteValue does
+  } cases[] = {
+      {"1\r\n2\r\n3\r\n", Numbers{1, 2, 3}},  // a spreadsheet's column
+      {"1\n2\n3", Numbers{1, 2, 3}},
+      {"1\t-2.5\t3e2", Numbers{1, -2.5L, 300}},  // a row
+      {" 1,234.5 ; +7 ;; 1.5000e+20 ", Numbers{1234.5L, 7, 1.5e20L}},
+      {"1\r\n\r\n2", Numbers{1, 2}},  // empty pieces skipped
+      {".5\n5.\n-0.0000e-5", Numbers{0.5L, 5, 0}},
+      {"12,345,678\n0", Numbers{12345678, 0}},
+      {"1,2,3\n4", std::nullopt},  // commas that don't group threes
+      {"1234,567\n4", std::nullopt},
+      {"1,23\n4", std::nullopt},
+      {"12 dogs\n34 cats", std::nullopt},
+      {"1 2\n3", std::nullopt},
+      {"FF.8000\n1", std::nullopt},
+      {"1e\n2", std::nullopt},
+      {"$5\n6", std::nullopt},
+      {"42", std::nullopt},  // one piece: one number, as ever
+      {"42\r\n", std::nullopt},
+      {"1e5000\n2", std::nullopt},  // beyond the range
+      {"", std::nullopt},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    EXPECT_EQ(PastedNumbers(c.text), c.numbers);
+  }
+  EXPECT_FALSE(PastedNumbers(std::string(kPasteTextLimit, '1') + "\n2")) << "a text read only in part";
+}
+
+TEST(StackText, TenLinesDeepestFirstEachAsCopyWritesIt) {
+  Engine engine;
+  engine.Push(1.5e20L);
+  engine.Push(-0.00002L);
+  engine.Push(1234.5L);
+  EXPECT_EQ(StackText(engine, DisplayOptions{}),
+            "0.0000\r\n0.0000\r\n0.0000\r\n0.0000\r\n0.0000\r\n0.0000\r\n0.0000\r\n"
+            "1.5000e+20\r\n-2.0000e-5\r\n1,234.5000\r\n");
+  // Pasted back, the ten levels come back as displayed.
+  Engine copy;
+  EntryLine entry{copy, DisplayOptions{}};
+  for (int k = 1; k <= kStackSize; ++k) copy.Push(99);
+  ASSERT_TRUE(PasteInto(StackText(engine, DisplayOptions{}), copy, entry));
+  for (int k = 1; k <= kStackSize; ++k) EXPECT_EQ(copy.Level(k), engine.Level(k)) << "level " << k;
+}
+
 TEST(BoundedText, StopsAtTheZeroTheBlockOrTheLimit) {
   const char block[] = {'1', '2', '3', '\0', '9'};
   EXPECT_EQ(BoundedText(block, sizeof block, 31), "123");
@@ -119,6 +169,19 @@ TEST_F(PasteFixture, PushesAndEndsTheEntry) {
   entry.EntryKey('1');
   EXPECT_EQ(engine.X(), 1);
   EXPECT_EQ(engine.Y(), 7.5L) << "the next number starts a new level";
+}
+
+TEST_F(PasteFixture, AColumnPushesEachNumberAsIfTypedWithEnterBetween) {
+  entry.EntryKey('4');
+  EXPECT_TRUE(PasteInto("1\r\n2\r\n3\r\n", engine, entry));
+  EXPECT_EQ(engine.X(), 3);
+  EXPECT_EQ(engine.Y(), 2);
+  EXPECT_EQ(engine.Level(3), 1);
+  EXPECT_EQ(engine.Level(4), 4) << "the number typed stays below";
+  EXPECT_FALSE(entry.InProgress());
+  // Twelve numbers: the last ten stay, as pushes keep them.
+  EXPECT_TRUE(PasteInto("1;2;3;4;5;6;7;8;9;10;11;12", engine, entry));
+  for (int k = 1; k <= kStackSize; ++k) EXPECT_EQ(engine.Level(k), 13 - k) << "level " << k;
 }
 
 TEST_F(PasteFixture, ANumberBeyondTheRangePushesNothingAndBeeps) {

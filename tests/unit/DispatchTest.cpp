@@ -36,6 +36,8 @@ TEST(Dispatch, EntryAndArithmetic) {
       {"0 VK_PRIOR", {"Y: 0.0000", "X: 0.0000"}},
       {"1 enter 2 VK_UP", {"Y: 2.0000", "X: 1.0000"}},
       {"1 enter 2 VK_DOWN", {"Y: 0.0000", "X: 1.0000"}},
+      {"1 enter 2 VK_F11", {"Y: 2.0000", "X: 0.0000"}},    // roll up: level 10 to X
+      {"1 enter 2 VK_F12 VK_F11", {"Y: 2.0000", "X: 0.0000"}},  // in either shift state, ending it
       {"VK_END", {"Y: 0.0000", "X: 0.0000"}},              // -0 shows no sign
       {"A", {"Y: 0.0000", "X: 0.0000"}},                   // not a digit in base 10
       {"VK_SPACE", {"Y: 0.0000", "X: 0.0000"}},            // no meaning, no slot
@@ -112,7 +114,41 @@ TEST(Dispatch, CopyAndPasteAreMenuShortcuts) {
       {"1 VK_INSERT", {"Y: 0.0000", "X: 0.8415"}},  // Insert alone is the sine
       {"4 2 shift+VK_INSERT", {"Y: 42.0000", "X: 1,234.5000"}},
       {"1 . 5 ctrl+VK_INSERT", {"clipboard 1.5000", "Y: 0.0000", "X: 1.5"}},
+      {"ctrl+T 5 ctrl+T", {"tape open", "tape close", "Y: 0.0000", "X: 5"}},
+      {"5 ctrl+shift+VK_INSERT",
+       {"clipboard 0.0000\r\n0.0000\r\n0.0000\r\n0.0000\r\n0.0000\r\n0.0000\r\n0.0000\r\n0.0000\r\n0.0000\r\n"
+        "5.0000\r\n",
+        "Y: 0.0000", "X: 5"}},  // the number typed goes on typing
   }, [](CliSession& s) { s.clipboard = "$1,234.50"; });
+}
+
+// Each step's line on the tape: the number typed for it, its name, and X
+// after it or why it was refused.
+TEST(Dispatch, TheTapeNamesEveryStep) {
+  const struct {
+    const char* keys;
+    Lines tape;
+  } cases[] = {
+      {"2 enter 3 +", {"2\tENTER\t2.0000", "3\t+\t5.0000"}},
+      {"1 enter 0 /", {"1\tENTER\t1.0000", "0\t\u00F7\tFloating point division by zero"}},
+      {"0 VK_DELETE", {"0\tLN\tlogl: SING error"}},
+      {"2 . 5 VK_F12 VK_NEXT", {"2.5\tn!\ta whole number above 0 only"}},
+      {"1 VK_NEXT 3 VK_END VK_OEM_5", {"1e-3\tLOG\t-3.0000"}},
+      {"VK_F12 VK_END 4 *", {"\t\u03C0\t3.1416", "4\t\u00D7\t12.5664"}},
+      {"5 VK_LEFT 3 enter K", {"5\tSTO 3\t5.0000", "\tRCL K\t2.5000"}},
+      {"1 enter 2 VK_F11 VK_F12 VK_DOWN", {"1\tENTER\t1.0000", "2\tR\u2191\t0.0000", "\tR\u2193\t2.0000"}},
+      {"4 VK_PAUSE ctrl+Z ctrl+Y", {"4\t\u221Ax\t2.0000", "\tUNDO\t4.0000", "4\tREDO\t2.0000"}},
+      {"7 shift+VK_INSERT", {"7\tPASTE\t3.0000"}},
+      {"ctrl+VK_INSERT VK_SPACE ctrl+T 2", {}},  // neither Copy nor a window changes a number
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.keys);
+    CliSession s;
+    s.clipboard = "1\r\n2\r\n3";
+    s.calc.engine.Memory[1] = {2.5L, 'K'};
+    Press(s, c.keys);
+    EXPECT_EQ(Lines(s.calc.tape.Lines().begin(), s.calc.tape.Lines().end()), c.tape);
+  }
 }
 
 TEST(Dispatch, FaultsAndRejections) {
