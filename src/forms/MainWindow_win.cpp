@@ -57,11 +57,14 @@ constexpr ULONG_PTR kOwnKeyPress = 0x4E696D62;
 constexpr UINT kTrayMessage = WM_APP + 100;
 // The start's sound, posted so that it plays after the first frame.
 constexpr UINT kStartSound = WM_APP + 101;
+// The tape's file, read once the first frame is up.
+constexpr UINT kOpenTape = WM_APP + 102;
 constexpr UINT_PTR kAboutTimer = 1;
 
 // The popup menus' commands.
 enum MenuId : int {
   kOnTop = 1, kSmall, kMedium, kLarge, kCopy, kPaste, kOptions, kHelp, kAbout, kRestore, kExit, kUndo, kRedo,
+  kCopyStack, kRollUp, kTape,
 };
 
 // The window's right-click menu. The shortcuts are the calculator's own
@@ -77,7 +80,11 @@ constexpr win::MenuItem kMainMenu[] = {
     {kRedo, "Redo", "Ctrl+Y"},
     {0},
     {kCopy, "Copy", "Ctrl+Ins"},
+    {kCopyStack, "Copy Stack", "Ctrl+Shift+Ins"},
     {kPaste, "Paste", "Shift+Ins"},
+    {0},
+    {kRollUp, "Roll Up", "F11"},
+    {kTape, "Tape", "Ctrl+T"},
     {0},
     {kOptions, "Options..."},
     {0},
@@ -204,6 +211,7 @@ void MainWindow::Create() {
   tray_.Set(hwnd_, kTrayMessage, smallIcon_, kCaption);
   if (settings_.TrayIcon) tray_.Show();
   TakeLaunchKeys();
+  PostMessageA(hwnd_, kOpenTape, 0, 0);
 }
 
 // Every message goes to one of three handlers: the keyboard's and the
@@ -291,6 +299,14 @@ bool MainWindow::LifeMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT
     case kStartSound:
       PlayWave();
       return true;
+    case kOpenTape:
+      calc_.tape.Open(&tapeFile_, settings_.TapeKept != 0);
+      if (settings_.TapeShown && IsWindowVisible(hwnd_)) tapeForm_.Open(hwnd_);
+      return true;
+    case WM_SHOWWINDOW:
+      // Into the tray and back: the tape window goes and comes with it.
+      if (settings_.TapeShown) tapeForm_.FollowOwner(wParam != 0);
+      return false;
     case WM_HOTKEY:
       if (wParam == win::GlobalHotKey::kId) Summon(calc_.HotKeyPressed(Facts()));
       return true;
@@ -551,6 +567,14 @@ void MainWindow::ShowTrayIcon(bool shown) {
   }
 }
 
+void MainWindow::ShowTape(bool shown) {
+  if (shown) {
+    tapeForm_.Open(hwnd_);
+  } else {
+    tapeForm_.Close();
+  }
+}
+
 void MainWindow::ShowMemoryWindow(MemoryMode mode) {
   MemoryWindow logic = calc_.MemoryWindowFor(mode);
   MemoryForm form(instance_, logic, calc_.display, scale_);
@@ -593,8 +617,9 @@ std::string MainWindow::GetClipboardText() {
   if (HANDLE data = GetClipboardData(CF_TEXT)) {
     if (const char* chars = static_cast<const char*>(GlobalLock(data))) {
       // No further than the block, whose text may lack its terminating
-      // zero, and no further than Paste reads.
-      text = BoundedText(chars, GlobalSize(data), kPasteBuffer);
+      // zero, and no further than Paste reads (one more: a longer text is
+      // read as one number).
+      text = BoundedText(chars, GlobalSize(data), kPasteTextLimit + 1);
       GlobalUnlock(data);
     }
   }
@@ -623,6 +648,7 @@ void MainWindow::PopupMenu(POINT at, bool centred) {
   if (checked) menu.CheckRadio(checked);
   menu.Enable(kUndo, calc_.CanUndo());
   menu.Enable(kRedo, calc_.CanRedo());
+  menu.Check(kTape, settings_.TapeShown != 0);
   menu.Track(hwnd_, at, centred);
 }
 
@@ -644,7 +670,14 @@ void MainWindow::Command(int id) {
       case kMedium: calc_.ChooseSize(WindowSize::Medium); break;
       case kLarge: calc_.ChooseSize(WindowSize::Large); break;
       case kCopy: calc_.CutClick(); break;
+      case kCopyStack: calc_.CopyStackClick(); break;
       case kPaste: calc_.PasteClick(); break;
+      case kRollUp: {
+        uint16_t key = vk::F11;  // the key's own road
+        calc_.DispatchKey(key);
+        break;
+      }
+      case kTape: calc_.TapeClick(); break;
       case kUndo: calc_.Undo(); break;
       case kRedo: calc_.Redo(); break;
       case kOptions: calc_.OptionsClick(); break;
@@ -752,6 +785,7 @@ void MainWindow::Save(bool sessionEnding) {
   const POINT place = NormalPlace();
   settings_.Left = place.x;
   settings_.Top = place.y;
+  tapeForm_.KeepPlace();
   Win32Registry registry;
   calc_.Save(registry, sessionEnding);
 }

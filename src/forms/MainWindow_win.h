@@ -16,6 +16,8 @@
 #include "app/Calculator.h"
 #include "display/StackWindow_win.h"
 #include "forms/FaceAccess_win.h"
+#include "forms/TapeFile_win.h"
+#include "forms/TapeForm_win.h"
 #include "app/OptionsDialog.h"
 #include "core/Scale.h"
 #include "settings/Settings.h"
@@ -68,6 +70,7 @@ class MainWindow : public win::Window, public Platform, public OptionsEffects {
   void SetTopmost(bool topmost) override;
   void ApplySize(WindowSize size) override;
   void ShowMemoryWindow(MemoryMode mode) override;
+  void ShowTape(bool shown) override;
   bool KeyToggled(uint16_t key) override;
   void SendKeyPress(uint16_t key, uint8_t scanCode) override;
   void ShowError(const std::string& text) override;
@@ -144,6 +147,8 @@ class MainWindow : public win::Window, public Platform, public OptionsEffects {
   bool starting_ = false;    // Create is choosing the first size
   win::TrayIcon tray_;
   win::GlobalHotKey hotKey_;
+  DiskTapeFile tapeFile_;
+  TapeForm tapeForm_{instance_, calc_.tape, settings_, [this] { calc_.TapeClosed(); }};
   FaceAccess access_{calc_, display_, keys_, scale_};  // screen readers; destroyed first, cutting them off
 };
 

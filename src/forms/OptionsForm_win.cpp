@@ -21,7 +21,7 @@ namespace {
 // Control ids. A radio group's items follow its own id.
 enum ControlId : int {
   Obase = 100, Oangles = 110, OStartUp = 121, OHidden, OTrayIcon, Onotation = 130,
-  Ofixed = 141, Odecs, Ocommas, Otrail, Oallexp, Label1, ObsZ, LabelHotKey, OHotKey, OCalcKey,
+  Ofixed = 141, Odecs, Ocommas, Otrail, Oallexp, Label1, ObsZ, LabelHotKey, OHotKey, OCalcKey, OTapeKept,
   OK = IDOK, Cancel = IDCANCEL,
 };
 
@@ -48,6 +48,7 @@ constexpr ControlSpec kControls[] = {
     {Kind::Label, LabelHotKey, "Hotkey", 248 + 1, 176 + 3, 40, 17},
     {Kind::HotKey, OHotKey, "", 248 + 40, 176, 105, 21},
     {Kind::CheckLines, OCalcKey, "Calculator key opens Nimbrel", 248 + 1, 202, 144, 30},
+    {Kind::Check, OTapeKept, "Keep the tape", 248 + 1, 234, 144, 17},
     {Kind::RadioGroup, Onotation, "Notation", 144, 304, 97, 81, {"Standard", "Scientific", "Engineering", "Custom"}},
     {Kind::Check, Ofixed, "Fixed", 248 + 8, 256 + 8, 65, 17},
     {Kind::Edit, Odecs, "", 248 + 80, 256 + 8, 57, 21},
@@ -206,6 +207,7 @@ class OptionsForm : public win::Window {
     Tick(OTrayIcon, draft_.trayIcon);
     SendMessageA(Item(OHotKey), HKM_SETHOTKEY, draft_.hotKey, 0);
     Tick(OCalcKey, draft_.calcKey);
+    Tick(OTapeKept, draft_.tapeKept);
     EnableWindow(Item(OHidden), draft_.hiddenEnabled);
     for (int id : {Otrail, Oallexp, ObsZ}) EnableWindow(Item(id), draft_.customEnabled);
   }
@@ -228,6 +230,7 @@ class OptionsForm : public win::Window {
     // (the control's WORD: the key, and its HOTKEYF_ modifiers above it)
     draft_.hotKey = static_cast<uint16_t>(SendMessageA(Item(OHotKey), HKM_GETHOTKEY, 0, 0));
     draft_.calcKey = Ticked(OCalcKey);
+    draft_.tapeKept = Ticked(OTapeKept);
   }
 
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override {

@@ -29,6 +29,7 @@ void Uninstall(Registry& registry, UninstallShell& shell, const std::string& exe
   DeleteKeyPath(registry, RootKey::CurrentUser, kUninstallKey);
   DeleteKeyPath(registry, RootKey::CurrentUser, kSettingsKey);
   shell.RemoveCalculatorKey();
+  shell.RemoveTape();
   registry.SetRootKey(RootKey::CurrentUser);
   shell.DeleteLink(0);  // the desktop
   shell.DeleteLink(7);  // the Startup folder

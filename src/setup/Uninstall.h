@@ -17,6 +17,8 @@ class UninstallShell {
   // The keyboard's Calculator key no longer opens this program (where it
   // still names it).
   virtual void RemoveCalculatorKey() = 0;
+  // The tape's file and its folder in the user's local application data.
+  virtual void RemoveTape() = 0;
   // "Uninstall Canceled".
   virtual void ReportCancelled() = 0;
   // "Quarvel Calculator.lnk" out of a special folder (0 desktop, 7 Startup).
@@ -35,7 +37,7 @@ inline constexpr const char* kCompanionFiles[] = {
 
 // Asks, then removes the uninstall entry (from HKEY_LOCAL_MACHINE and from
 // HKEY_CURRENT_USER, where it is written when the machine's key is closed to
-// the user), the settings key (its parent Software\Quarvel stays), both
+// the user), the settings key (its parent Software\Quarvel stays), the tape, both
 // links, the executable if it can go, the companion files, and starts the
 // self-delete script. Nothing is reported; what is already gone is skipped.
 void Uninstall(Registry& registry, UninstallShell& shell, const std::string& exePath);

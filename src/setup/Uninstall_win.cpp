@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "INCLUDE/QuarvelMisc_win.h"
+#include "forms/TapeFile_win.h"
 #include "app/Caption.h"
 #include "setup/Uninstall.h"
 #include "settings/Win32Registry_win.h"
@@ -22,6 +23,7 @@ class WindowsUninstallShell : public UninstallShell {
                        MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
   }
   void RemoveCalculatorKey() override { win::SetCalculatorKey(false, win::ModulePathW()); }
+  void RemoveTape() override { RemoveTapeFile(); }
   void ReportCancelled() override { MessageBoxA(nullptr, "Uninstall Canceled", kCaption, MB_OK | MB_ICONINFORMATION); }
   void DeleteLink(int folderId) override { nimbrel::DeleteLink(nullptr, kLinkFileName, folderId); }
   void RemoveFile(const std::string& path) override { DeleteFileA(path.c_str()); }

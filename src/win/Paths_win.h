@@ -63,4 +63,13 @@ inline std::wstring Widened(const std::string& text, UINT codePage = CP_ACP) {
   return out;
 }
 
+// UTF-16 text as UTF-8.
+inline std::string Utf8(const std::wstring& text) {
+  if (text.empty()) return "";
+  const int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+  std::string out(static_cast<size_t>(n > 0 ? n : 0), '\0');
+  if (n > 0) WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
+  return out;
+}
+
 }  // namespace nimbrel::win

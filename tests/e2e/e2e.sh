@@ -663,6 +663,10 @@ scenario "a damaged stored value stops the start" alone damaged_value
 . "$(dirname "$0")/hostile.sh"
 scenario "a screen reader reads the display and the keys" alone screen_reader
 scenario "undo and redo: the keys and the menu" alone undo_redo
+. "$(dirname "$0")/tape.sh"
+scenario "the tape: its window from the menu, its file after Exit and a restart" alone tape
+scenario "a column pasted onto the stack, and undone at once" alone pasted_column
+scenario "Copy Stack and roll up from the keyboard" alone copy_stack_and_roll_up
 . "$(dirname "$0")/planted.sh"
 scenario "DLLs planted beside the program are never loaded" alone planted
 e2e_end

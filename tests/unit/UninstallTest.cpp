@@ -24,6 +24,7 @@ struct RecordingShell : UninstallShell {
   }
   void ReportCancelled() override { calls.push_back("cancelled"); }
   void RemoveCalculatorKey() override { calls.push_back("calculator key"); }
+  void RemoveTape() override { calls.push_back("tape"); }
   void DeleteLink(int folderId) override { calls.push_back("link " + std::to_string(folderId)); }
   void RemoveFile(const std::string& path) override { calls.push_back("file " + path); }
   void StartSelfDelete(const std::string& exePath, const std::string& folder) override {
@@ -59,7 +60,7 @@ TEST_F(UninstallTest, NoRemovesNothing) {
 TEST_F(UninstallTest, YesRemovesKeysLinksAndFilesInOrderThenStartsTheScript) {
   Uninstall(registry, shell, kExe);
   EXPECT_EQ(shell.calls, (std::vector<std::string>{
-                             "ask", "calculator key", "link 0", "link 7", "file " + kExe,
+                             "ask", "calculator key", "tape", "link 0", "link 7", "file " + kExe,
                              "file C:\\Program Files\\Quarvel\\Nimbrel.hlp",
                              "file C:\\Program Files\\Quarvel\\Nimbrel.GID",
                              "file C:\\Program Files\\Quarvel\\Sound.wav",
