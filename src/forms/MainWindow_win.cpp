@@ -132,6 +132,7 @@ MainWindow::MainWindow(HINSTANCE instance) : instance_(instance), typeface_(inst
     aboutLabels_.push_back(std::make_unique<win::Label>(line.text, nullptr, RGB(0, 0, 0)));        // the shadow
     aboutLabels_.push_back(std::make_unique<win::Label>(line.text, nullptr, RGB(255, 255, 255)));  // over it
   }
+  calc_.tape.onChange = [this](Tape::Change change) { tapeForm_.Changed(change); };
   calc_.face.onChange = [this](int index) {
     if (!hwnd_) return;
     keys_[index]->Invalidate();

@@ -33,10 +33,10 @@ constexpr win::MenuItem kTapeMenu[] = {
 constexpr DWORD kStyle = WS_OVERLAPPEDWINDOW & ~WS_MAXIMIZEBOX;
 // The first size, in design pixels: room for a typed number, a name and a
 // result side by side.
-constexpr int kFirstWidth = 330, kFirstHeight = 260;
+constexpr int kFirstWidth = 360, kFirstHeight = 260;
 // Tab stops in dialog units (a quarter of an average character): the
 // columns of the typed number, the operation and the result.
-constexpr int kTabStops[] = {88, 136};
+constexpr int kTabStops[] = {64, 104};
 
 }  // namespace
 
