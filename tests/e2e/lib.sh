@@ -51,15 +51,24 @@ e2e_begin() {  # NAME DISPLAY-NUMBER
   fi
   "$FACETABLE" | python3 -c '
 import json, sys
-for k in json.load(sys.stdin)["keys"]:
-    print(k["name"], k["left"], k["top"], k["width"], k["height"])' > "$T/keys" || exit 1
+table = json.load(sys.stdin)
+with open(sys.argv[1], "w") as keys:
+    for k in table["keys"]:
+        print(k["name"], k["left"], k["top"], k["width"], k["height"], file=keys)
+with open(sys.argv[2], "w") as lengths:
+    for a in table["art"]:
+        print(a["dpi"], *a["lengths"], file=lengths)' "$T/keys" "$T/lengths" || exit 1
   # A display of our own, from the one asked for on.
   . "$E2E_ROOT/scripts/xvfb.sh"
   start_xvfb "$2" || exit 1
 }
 
-# s DPI N: a design length at that DPI, by the rule of src/core/Scale.h.
-s() { echo $(($2 * (321 * $1 / 96) / 321)); }
+# s DPI N: a design length at that DPI, as the program scales it (the face
+# table's lengths, for the DPIs the pictures are drawn for).
+s() {
+  awk -v dpi="$1" -v n="$2" '$1 == dpi && n + 2 <= NF { print $(n + 2); found = 1 } END { exit !found }' "$T/lengths" ||
+    { echo "no scaled length $2 at $1 dpi" >&2; echo 0; }
+}
 
 key_rect() {  # NAME: left top width height in design units, from the face table
   awk -v n="$1" '$1 == n { print $2, $3, $4, $5; found = 1 } END { exit !found }' "$T/keys"

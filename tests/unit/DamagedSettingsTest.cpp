@@ -42,11 +42,15 @@ using namespace testdata;
 
 constexpr RootKey HKCU = RootKey::CurrentUser;
 
+enum class Outcome { Loads, FailedToGet, InvalidType };
+constexpr Outcome kLoads = Outcome::Loads, kFailed = Outcome::FailedToGet, kInvalid = Outcome::InvalidType;
+
 struct Damage {
   std::string what;
   bool planted;  // false: the value is missing
   uint32_t type;
   Bytes data;
+  Outcome outcome;  // what loading it gives
 };
 
 Bytes MultiText(const std::string& s) {  // one string, then the empty one that ends the list
@@ -57,23 +61,34 @@ Bytes MultiText(const std::string& s) {  // one string, then the empty one that 
 }
 
 // The damages that fit a value of this kind: the same wrong types for
-// every kind, then what is the right type with a value at an edge.
+// every kind, then what is the right type with a value at an edge. An
+// integer or flag is read into 4 bytes and must be REG_DWORD; a number into
+// 8 and must be 8 bytes of REG_BINARY; longer data can't be read at all.
 std::vector<Damage> DamagesFor(SettingKind kind) {
-  std::vector<Damage> out = {
-      {"missing", false, kRegNone, {}},
-      {"REG_SZ \"7\"", true, kRegSz, Text("7")},
-      {"REG_SZ \"123456789\"", true, kRegSz, Text("123456789")},
-      {"REG_BINARY 0 bytes", true, kRegBinary, {}},
-      {"REG_BINARY 4 bytes", true, kRegBinary, Filler(4)},
-      {"REG_BINARY 7 bytes", true, kRegBinary, Filler(7)},
-      {"REG_BINARY 9 bytes", true, kRegBinary, Filler(9)},
-      {"REG_QWORD 5", true, kRegQword, RawDouble(5)},
-      {"REG_MULTI_SZ \"7\"", true, kRegMultiSz, MultiText("7")},
-      {"REG_NONE 0 bytes", true, kRegNone, {}},
-      {"REG_NONE 4 bytes", true, kRegNone, Filler(4)},
+  const bool number = kind == SettingKind::Float;
+  const struct {
+    Damage damage;
+    Outcome ofNumber;  // (damage.outcome: of an integer or flag)
+  } wrongTypes[] = {
+      {{"missing", false, kRegNone, {}, kLoads}, kLoads},
+      {{"REG_SZ \"7\"", true, kRegSz, Text("7"), kInvalid}, kInvalid},
+      {{"REG_SZ \"123456789\"", true, kRegSz, Text("123456789"), kFailed}, kFailed},
+      {{"REG_BINARY 0 bytes", true, kRegBinary, {}, kInvalid}, kInvalid},
+      {{"REG_BINARY 4 bytes", true, kRegBinary, Filler(4), kInvalid}, kInvalid},
+      {{"REG_BINARY 7 bytes", true, kRegBinary, Filler(7), kFailed}, kInvalid},
+      {{"REG_BINARY 9 bytes", true, kRegBinary, Filler(9), kFailed}, kFailed},
+      {{"REG_QWORD 5", true, kRegQword, RawDouble(5), kFailed}, kInvalid},
+      {{"REG_MULTI_SZ \"7\"", true, kRegMultiSz, MultiText("7"), kInvalid}, kInvalid},
+      {{"REG_NONE 0 bytes", true, kRegNone, {}, kInvalid}, kInvalid},
+      {{"REG_NONE 4 bytes", true, kRegNone, Filler(4), kInvalid}, kInvalid},
   };
-  if (kind == SettingKind::Float) {
-    out.push_back({"REG_DWORD 5", true, kRegDword, Dword(5)});
+  std::vector<Damage> out;
+  for (const auto& w : wrongTypes) {
+    out.push_back(w.damage);
+    if (number) out.back().outcome = w.ofNumber;
+  }
+  if (number) {
+    out.push_back({"REG_DWORD 5", true, kRegDword, Dword(5), kInvalid});
     const struct {
       const char* what;
       uint64_t bits;
@@ -83,28 +98,13 @@ std::vector<Damage> DamagesFor(SettingKind kind) {
         {"double all ones (NaN)", 0xFFFFFFFFFFFFFFFFULL}, {"double largest", 0x7FEFFFFFFFFFFFFFULL},
         {"double -largest", 0xFFEFFFFFFFFFFFFFULL}, {"double smallest subnormal", 1},
     };
-    for (const auto& d : doubles) out.push_back({d.what, true, kRegBinary, RawDouble(d.bits)});
+    for (const auto& d : doubles) out.push_back({d.what, true, kRegBinary, RawDouble(d.bits), kLoads});
   } else {
     for (const int32_t v : {INT16_MIN, -1, INT16_MAX, 0x8000, 0xFFFF, 0x10000, INT32_MIN, INT32_MAX}) {
-      out.push_back({"REG_DWORD " + std::to_string(v), true, kRegDword, Dword(v)});
+      out.push_back({"REG_DWORD " + std::to_string(v), true, kRegDword, Dword(v), kLoads});
     }
   }
   return out;
-}
-
-enum class Outcome { Loads, FailedToGet, InvalidType };
-
-// What a damage must give, by the readers' rule: integers and flags are
-// read into 4 bytes and must be REG_DWORD; numbers into 8 and must be 8
-// bytes of REG_BINARY. Longer data can't be read at all.
-Outcome Expected(SettingKind kind, const Damage& d) {
-  if (!d.planted) return Outcome::Loads;
-  const size_t buffer = kind == SettingKind::Float ? 8 : 4;
-  if (d.data.size() > buffer) return Outcome::FailedToGet;
-  if (kind == SettingKind::Float) {
-    return d.type == kRegBinary && d.data.size() == 8 ? Outcome::Loads : Outcome::InvalidType;
-  }
-  return d.type == kRegDword ? Outcome::Loads : Outcome::InvalidType;
 }
 
 std::string MessageFor(Outcome o, const std::string& name) {
@@ -193,7 +193,7 @@ class DamagedSettingsRun {
   DamagedSettingsRun(RegistrySession& session) : s_(session) {}
 
   // One value damaged one way; returns the table's cell.
-  std::string Check(const std::string& name, SettingKind kind, const Damage& d) {
+  std::string Check(const std::string& name, const Damage& d) {
     SCOPED_TRACE(name + ": " + d.what);
     s_.FreshMachine();
     if (d.planted) s_.backend().Plant(HKCU, kSettingsKey, name, d.type, d.data);
@@ -202,7 +202,7 @@ class DamagedSettingsRun {
     Calculator calc(platform);
     Scramble(calc);
     const Snapshot before = Take(calc);
-    const Outcome expected = Expected(kind, d);
+    const Outcome expected = d.outcome;
     try {
       calc.Load(s_.reg());
     } catch (const RegistryError& e) {
@@ -313,7 +313,7 @@ TEST_P(DamagedSettings, EveryDamageStopsTheLoadUntouchedOrLoadsSound) {
   for (const std::string& name : names) {
     const std::optional<SettingKind> kind = SettingKindOf(name);
     ASSERT_TRUE(kind.has_value()) << name;
-    for (const Damage& d : DamagesFor(*kind)) cells[name].push_back(run.Check(name, *kind, d));
+    for (const Damage& d : DamagesFor(*kind)) cells[name].push_back(run.Check(name, d));
   }
   const char* print = std::getenv("NIMBREL_DAMAGE_TABLE");
   if (print && *print == '1') PrintTable(names, cells);

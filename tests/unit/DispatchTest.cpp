@@ -95,6 +95,7 @@ TEST(Dispatch, ShiftedKeys) {
       {"1 enter 2 VK_F12 VK_DOWN VK_F12 VK_DOWN", {"Y: 0.0000", "X: 0.0000"}},
       {"4 VK_PAUSE VK_F12 VK_DOWN VK_F12 VK_UP", {"Y: 0.0000", "X: 4.0000"}},
       {"5 VK_F12 VK_NEXT", {"Y: 0.0000", "X: 120.0000"}},
+      {"1 VK_F12 VK_NEXT", {"Y: 0.0000", "X: 1.0000"}},  // the smallest whole number it takes
       {"2 . 5 VK_F12 VK_NEXT", {"beep", "Y: 0.0000", "X: 2.5000"}},
       {"0 VK_F12 VK_NEXT", {"beep", "Y: 0.0000", "X: 0.0000"}},
       {"3 VK_END VK_F12 VK_NEXT", {"beep", "Y: 0.0000", "X: -3.0000"}},
@@ -228,6 +229,9 @@ TEST(Dispatch, MemoryWindowTakesTheKeysWhileOpen) {
   EXPECT_EQ(Press(s, "K"), (Lines{"Y: 5.0000", "X: 0.0000"}));
   EXPECT_EQ(Press(s, "VK_RIGHT 4 VK_SPACE 0 VK_CONTROL"), (Lines{"memory RECALL", "memory close", "Y: 5.0000", "X: 0.0000"}));
   EXPECT_EQ(s.calc.engine.Memory[3].key, 0);
+  // The window's caption says which it is.
+  EXPECT_STREQ(s.calc.MemoryWindowFor(Platform::MemoryMode::Store).Caption(), "Memory Slots [STORE]");
+  EXPECT_STREQ(s.calc.MemoryWindowFor(Platform::MemoryMode::Recall).Caption(), "Memory Slots [RECALL]");
 }
 
 TEST(Dispatch, StoringAHalfTypedNumberEndsTheEntry) {

@@ -28,6 +28,7 @@
 #include "display/StackWindow_win.h"
 #include "forms/FaceAccess_win.h"
 #include "win/Window_win.h"
+#include "AccessibleText_win.h"
 
 namespace nimbrel {
 namespace {
@@ -121,21 +122,8 @@ class Held {
   I* p_ = nullptr;
 };
 
-VARIANT Child(long id) {
-  VARIANT v;
-  VariantInit(&v);
-  v.vt = VT_I4;
-  v.lVal = id;
-  return v;
-}
-
-std::string Utf8(BSTR text) {
-  if (!text) return "(null)";
-  char out[512] = {};
-  WideCharToMultiByte(CP_UTF8, 0, text, -1, out, sizeof out - 1, nullptr, nullptr);
-  SysFreeString(text);
-  return out;
-}
+VARIANT Child(long id) { return testing_win::ChildId(id); }
+std::string Utf8(BSTR text) { return testing_win::TakeUtf8(text, "(null)"); }
 
 std::string Name(IAccessible* object, long child = CHILDID_SELF) {
   BSTR text = nullptr;

@@ -11,6 +11,8 @@
 #include <cstdio>
 #include <string>
 
+#include "AccessibleText_win.h"
+
 namespace {
 
 std::string LogPath() {
@@ -22,13 +24,7 @@ std::string LogPath() {
   return std::string(path) + ".log";
 }
 
-std::string Utf8(BSTR text) {
-  if (!text) return {};
-  char utf8[1024] = {};
-  WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8, sizeof utf8 - 1, nullptr, nullptr);
-  SysFreeString(text);
-  return utf8;
-}
+std::string Utf8(BSTR text) { return nimbrel::testing_win::TakeUtf8(text); }
 
 const char* EventName(DWORD event) {
   switch (event) {

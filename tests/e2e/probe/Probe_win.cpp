@@ -91,6 +91,7 @@
 #include <cstring>
 #include <string>
 
+#include "AccessibleText_win.h"
 #include "RemoteWindow_win.h"
 
 namespace {
@@ -293,21 +294,8 @@ bool TrayIcon(POINT& at) {
 
 int accCalls = 0;  // calls into the calculator's objects, for acctree's figure
 
-VARIANT ChildId(long id) {
-  VARIANT v;
-  VariantInit(&v);
-  v.vt = VT_I4;
-  v.lVal = id;
-  return v;
-}
-
-std::string Utf8(BSTR text) {
-  if (!text) return {};
-  char utf8[1024] = {};
-  WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8, sizeof utf8 - 1, nullptr, nullptr);
-  SysFreeString(text);
-  return utf8;
-}
+using nimbrel::testing_win::ChildId;
+std::string Utf8(BSTR text) { return nimbrel::testing_win::TakeUtf8(text); }
 
 void PrintFailure(const char* command, const char* step, HRESULT result) {
   std::printf("%s failed %s 0x%08lx\n", command, step, static_cast<unsigned long>(result));
