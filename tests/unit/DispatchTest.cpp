@@ -44,6 +44,30 @@ TEST(Dispatch, EntryAndArithmetic) {
   });
 }
 
+// nimbrel-cli's plain names: each does what its key does, in either shift
+// state.
+TEST(Dispatch, OperationsByName) {
+  RunTable({
+      {"1 sin", {"Y: 0.0000", "X: 0.8415"}},         {"0 cos", {"Y: 0.0000", "X: 1.0000"}},
+      {"1 tan", {"Y: 0.0000", "X: 1.5574"}},         {"1 asin", {"Y: 0.0000", "X: 1.5708"}},
+      {"0 acos", {"Y: 0.0000", "X: 1.5708"}},        {"1 atan", {"Y: 0.0000", "X: 0.7854"}},
+      {"2 ln", {"Y: 0.0000", "X: 0.6931"}},          {"1 exp", {"Y: 0.0000", "X: 2.7183"}},
+      {"1 0 0 log", {"Y: 0.0000", "X: 2.0000"}},     {"3 alog", {"Y: 0.0000", "X: 1,000.0000"}},
+      {"4 inv", {"Y: 0.0000", "X: 0.2500"}},         {"2 enter 3 pow", {"Y: 0.0000", "X: 8.0000"}},
+      {"9 sqrt", {"Y: 0.0000", "X: 3.0000"}},        {"3 sq", {"Y: 0.0000", "X: 9.0000"}},
+      {"4 fact", {"Y: 0.0000", "X: 24.0000"}},       {"pi", {"Y: 0.0000", "X: 3.1416"}},
+      {"5 chs", {"Y: 0.0000", "X: -5"}},             {"1 eex 3", {"Y: 0.0000", "X: 1+e3"}},
+      {"1 enter 2 swap", {"Y: 2.0000", "X: 1.0000"}}, {"1 enter 2 drop", {"Y: 0.0000", "X: 1.0000"}},
+      {"1 enter 2 rolldown", {"Y: 0.0000", "X: 1.0000"}}, {"1 enter 2 rollup", {"Y: 2.0000", "X: 0.0000"}},
+      {"9 sqrt lastx", {"Y: 3.0000", "X: 9.0000"}},  {"4 VK_F12 sqrt", {"Y: 0.0000", "X: 2.0000"}},
+      {"6 sto 2 enter rcl 2 enter", {"memory STORE", "memory close", "memory RECALL", "memory close",
+                                      "Y: 6.0000", "X: 6.0000"}},
+      {"2 enter 3 + undo", {"Y: 2.0000", "X: 3"}},   {"2 enter 3 + undo redo", {"Y: 0.0000", "X: 5.0000"}},
+      {"8 copy", {"clipboard 8.0000", "Y: 0.0000", "X: 8"}},
+      {"paste", {"Y: 4.0000", "X: 5.0000"}},
+  }, [](CliSession& s) { s.clipboard = "4;5"; });
+}
+
 TEST(Dispatch, MainKeyboardArithmeticKeys) {
   RunTable({
       {"2 enter 3 shift+VK_OEM_PLUS", {"Y: 0.0000", "X: 5.0000"}},

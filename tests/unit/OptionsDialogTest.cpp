@@ -188,6 +188,15 @@ TEST_F(OptionsDialogTest, TheHotKeyAndTheCalculatorKeyChangeOnlyWhenChanged) {
   EXPECT_EQ(launch.CalcKey, 0);
 }
 
+TEST_F(OptionsDialogTest, KeepTheTapeIsTheSettingAsTicked) {
+  OptionsDraft d = DraftFrom(options, launch);
+  EXPECT_TRUE(d.tapeKept) << "kept at first";
+  d.tapeKept = false;
+  Ok(d);
+  EXPECT_EQ(launch.TapeKept, 0);
+  EXPECT_FALSE(DraftFrom(options, launch).tapeKept);
+}
+
 TEST_F(OptionsDialogTest, StartUpIsOnOnlyWhenTheLinkWasMade) {
   // The Startup folder can't be written: the failure was shown by the link
   // maker, and the option stays off, so that the next OK tries again.
