@@ -104,6 +104,9 @@ TEST(AccessibleFace, ShortcutsAreTheKeyboardsKeys) {
       {"SIN", "Insert"},  {"Shift", "F12"}, {"Exp", "Page Down"}, {"Log", "Backslash"},
       {"Seven", "7"},     {"Zero", "0"},    {"Enter", "Enter"},   {"Decimal", "Num ."},
       {"Inverse", "Scroll Lock"}, {"TAN", "Page Up"}, {"PopOff", "Down"}, {"Divide", "/"},
+      {"Root", "Pause"},  {"COS", "Home"},  {"Ln", "Delete"},     {"Neg", "End"},
+      {"Exchange", "Up"}, {"Store", "Left"}, {"Recall", "Right"}, {"Multiply", "*"},
+      {"Subtract", "-"},  {"Add", "+"},
   };
   for (const auto& [key, shortcut] : cases) EXPECT_EQ(f.Key(key).shortcut, shortcut) << key;
 }
