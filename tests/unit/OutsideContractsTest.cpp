@@ -46,7 +46,9 @@ void ExpectStored(const MemoryRegistry& registry, RootKey root, const char* key,
     const MemoryRegistry::Value* value = registry.Find(root, key, row.name);
     ASSERT_NE(value, nullptr) << row.name;
     EXPECT_EQ(value->type, row.type) << row.name;
-    if (!row.bytes.empty()) EXPECT_EQ(value->data, row.bytes) << row.name;
+    if (!row.bytes.empty()) {
+      EXPECT_EQ(value->data, row.bytes) << row.name;
+    }
   }
 }
 
