@@ -21,7 +21,8 @@ std::wstring Folder(int levels) {
   return folder;
 }
 
-// The system's words for an error code, without the line break it ends in.
+// The system's words for an error code, without the full stop and line
+// break it ends in.
 std::string SystemWords(DWORD code) {
   wchar_t* text = nullptr;
   const DWORD n = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_ALLOCATE_BUFFER |
@@ -29,7 +30,9 @@ std::string SystemWords(DWORD code) {
                                  nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
   std::wstring words = n && text ? std::wstring(text, n) : L"error " + std::to_wstring(code);
   if (text) LocalFree(text);
-  while (!words.empty() && (words.back() == L'\n' || words.back() == L'\r' || words.back() == L' ')) words.pop_back();
+  while (!words.empty() && (words.back() == L'\n' || words.back() == L'\r' || words.back() == L' ' || words.back() == L'.')) {
+    words.pop_back();  // set in a sentence of ours
+  }
   return win::Utf8(words);
 }
 

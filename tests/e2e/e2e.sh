@@ -667,6 +667,7 @@ scenario "undo and redo: the keys and the menu" alone undo_redo
 scenario "the tape: its window from the menu, its file after Exit and a restart" alone tape
 scenario "a column pasted onto the stack, and undone at once" alone pasted_column
 scenario "Copy Stack and roll up from the keyboard" alone copy_stack_and_roll_up
+scenario "hostile: a folder where the tape's file should be" alone tape_file_blocked
 . "$(dirname "$0")/planted.sh"
 scenario "DLLs planted beside the program are never loaded" alone planted
 e2e_end

@@ -94,3 +94,20 @@ copy_stack_and_roll_up() {
   check "and R-down puts it back" "$(stack_text)" \
     "0.0000 0.0000 0.0000 0.0000 0.0000 0.0000 0.0000 1.0000 2.0000 3.0000"
 }
+
+# A folder where the tape's file should be: the calculator goes on, and the
+# tape window says why the tape isn't kept.
+tape_file_blocked() {
+  mkdir -p "$(echo "$WINEPREFIX"/drive_c/users/*/AppData/Local)/Quarvel/Nimbrel/Tape.txt"
+  start || { need "the calculator starts" no yes; return; }
+  xdotool key 2 Return 3 KP_Add ctrl+t
+  TAPE=$(window_shown '^Tape$')
+  need "Ctrl+T opens the tape" "$([ -n "$TAPE" ] && echo shown)" shown || return
+  shot tape-not-kept
+  check "the window says why the tape isn't kept" \
+    "$(probe --window TfrmTape Tape until shown 10 text | grep -c "The tape isn't kept on disk: .*Tape.txt can't be")" 1
+  check "and the tape goes on in it" "$(tape_text)" $'2\tENTER\t2.0000\n3\t+\t5.0000'
+  on_display
+  xdotool key 4 KP_Multiply
+  check "as does the calculator" "$(x_now)" 20.0000
+}
