@@ -16,6 +16,10 @@ nimbrel_wine_env "$ROOT" 2 >/dev/null
 cmake --build "$WINBUILD" -j2 --target Nimbrel nimbrel-startup empty-window >/dev/null
 
 T=$(mktemp -d)
+# A copy of the project's prefix: the runs write settings and the tape there,
+# which the tests' prefix must not keep.
+cp -a "$NIMBREL_WINEPREFIX" "$T/pfx"
+export WINEPREFIX=$T/pfx
 # Both stripped, as the dist zip ships the program: the debugging data
 # (5.5 MB) is part of the image, and under Wine it is in the working set
 # from the start (measured: 5.4 MB more at WinMain's entry unstripped).
