@@ -21,10 +21,16 @@ using testing::ArtUses;
 
 const std::string kArtDir = NIMBREL_SOURCE_DIR "/res/art";
 
-// The most a summary's mean may move: the key strips are PNG and come out
-// exactly; a JPEG's samples may differ by a few levels between decoders
-// (their IDCTs round differently), which the means mostly average away.
-int Tolerance(const ArtUse& use) { return use.jpeg ? 2 : 0; }
+// The most a summary's mean may move. The key strips are PNG and come out
+// exactly. A JPEG's samples may differ by up to 3 levels between decoders
+// whose IDCTs round differently (stb_image and the decoder the fixture was
+// taken with: 95 % of samples equal, 0.004 % off by 3); a row's or a
+// column's mean averages that down to 2, a block's may not, since the blocks
+// at the right and bottom edges can be a single pixel wide.
+int Tolerance(const ArtUse& use, const std::string& kind) {
+  if (!use.jpeg) return 0;
+  return kind == "blocks" ? 3 : 2;
+}
 
 // The fixture's pictures by their comment ("FACE 150 rows of 481x349").
 std::map<std::string, Image> ReadFixture() {
@@ -87,7 +93,7 @@ TEST(EmbeddedArt, PreparedAt100150And200PercentAsWhenTheFixtureWasTaken) {
         int worst = 0;
         for (std::size_t i = 0; i < s.means.rgb.size(); ++i)
           worst = std::max(worst, std::abs(int(s.means.rgb[i]) - int(record->second.rgb[i])));
-        EXPECT_LE(worst, Tolerance(use)) << name.str();
+        EXPECT_LE(worst, Tolerance(use, s.kind)) << name.str();
       }
     }
   }
