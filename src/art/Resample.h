@@ -12,16 +12,13 @@ namespace nimbrel::art {
 // division: columns left over at the right are unused), and each is scaled
 // on its own, so nothing of one frame bleeds into the next.
 //
-// stb_image_resize scales each frame, each direction with its own filter.
-// Scaling down is an area average (its box filter): every target pixel is
-// the mean of the source area it covers, edge pixels counted by the
-// fraction covered, computed in floating point and rounded once; on the
-// program's pictures it is within one level of the exact mean in integers
-// (off by one in 0.05 % of the samples at most). Scaling up, which only
-// happens when no larger variant exists, is bilinear between the source
-// pixels' centres (its triangle filter), with the edge pixels repeated. A
-// frame of the source's own size is an exact copy, made without the
-// scaler. Alpha, when the source has it, is scaled like the colours
+// Each direction is scaled separately. Scaling down (or keeping the size)
+// is an exact area average: every target pixel is the mean of the source
+// area it covers, edge pixels counted by the fraction covered, in integer
+// arithmetic, rounded once (halves up). Scaling up, which only happens when
+// no larger variant exists, is bilinear between the source pixels' centres,
+// with the edge pixels repeated. A frame of the source's own size is an
+// exact copy. Alpha, when the source has it, is scaled like the colours
 // (the colours are not weighted by alpha: lay the picture over its
 // background first when that matters, see ComposeOver).
 //

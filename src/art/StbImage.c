@@ -1,5 +1,3 @@
-// stb_image's and stb_image_resize's implementations, with the settings of
-// StbImage.h.
+// stb_image's implementation, with the settings of StbImage.h.
 #define STB_IMAGE_IMPLEMENTATION
-#define STB_IMAGE_RESIZE_IMPLEMENTATION
 #include "art/StbImage.h"

@@ -1,8 +1,7 @@
-// Debian's stb_image and stb_image_resize (libstb-dev), as the program
-// builds them. stb_image: PNG and JPEG only, from memory only, 8-bit
-// results, no error texts kept; the sizes it takes are capped here as well
-// (DecodeImage asks for less still). StbImage.c compiles both
-// implementations, once.
+// Debian's stb_image (libstb-dev), as the program builds it: PNG and JPEG
+// only, from memory only, 8-bit results, no error texts kept. The sizes it
+// takes are capped here as well; DecodeImage asks for less still.
+// StbImage.c compiles its implementation, once.
 #pragma once
 
 #define STBI_ONLY_PNG
@@ -17,4 +16,3 @@
 #define STBI_NO_SIMD
 
 #include <stb_image.h>
-#include <stb_image_resize.h>
