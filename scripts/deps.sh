@@ -20,7 +20,7 @@ PKGS=(cmake make g++ googletest libmpfr-dev libgmp-dev
       g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
       wine wine32:i386 wine64 fonts-wine xvfb xauth xdotool xclip x11-utils
       x11-xserver-utils x11-xkb-utils imagemagick fonts-ocr-a zip python3
-      libpng-dev libjpeg-dev zlib1g-dev pmccabe
+      libstb-dev pmccabe   # stb_image, header only, compiled into the program
       clang libclang-rt-14-dev)   # the fuzz harnesses: clang and its libFuzzer runtime
 
 APT_GET=${NIMBREL_APT_GET:-apt-get}

@@ -47,6 +47,17 @@ if /usr/lib/wine/wine --version >/dev/null 2>&1; then
 else
   build build/win32 Nimbrel nimbrel-cli   # nothing of it can run here: the programs only
 fi
+# What a user downloads stays small: the stripped exe (art included) at most
+# 3 MB, the zip at most 1.5 MB.
+build build/win32 dist
+while read -r file most; do
+  size=$(stat -c %s "$file")
+  echo "$file: $size bytes (at most $most)"
+  [ "$size" -le "$most" ] || { echo "$file is over its size budget" >&2; exit 1; }
+done <<'BUDGET'
+build/win32/dist/Nimbrel.exe 3145728
+build/win32/Nimbrel.zip 1572864
+BUDGET
 
 stage "the Windows build Wine runs here, and its prefix"
 . scripts/wine-env.sh

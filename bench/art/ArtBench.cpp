@@ -1,12 +1,11 @@
-// How long our picture code takes: decoding a background-sized JPEG
-// (963 x 699) and a key strip (PNG with alpha), and scaling them, with
-// libjpeg's and libpng's decoding beside them where the native build has
-// those libraries. Prints figures (the best of several runs, the least
-// disturbed by other work on the machine) and never fails on time.
+// How long our picture code takes: decoding PNG and JPEG files (stb_image)
+// and scaling them (ResampleFrames). Prints figures (the best of several
+// runs, the least disturbed by other work on the machine) and never fails
+// on time.
 //
-//   nimbrel-art-bench              pictures made here (native build only)
-//   nimbrel-art-bench --write DIR  ... and written to DIR as well
-//   nimbrel-art-bench FILE...      the given PNG or JPEG files (any build)
+//   nimbrel-art-bench              the program's own pictures from res/art (native build only)
+//   nimbrel-art-bench FILE...      the given PNG or JPEG files (any build; a name with
+//                                  "strip" in it is taken as four frames)
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -19,10 +18,6 @@
 #include "art/Compose.h"
 #include "art/Decode.h"
 #include "art/Resample.h"
-
-#ifdef NIMBREL_ART_REFERENCE
-#include "reference/ReferenceCodecs.h"
-#endif
 
 namespace {
 
@@ -61,82 +56,24 @@ Bytes ReadFile(const char* path) {
   return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-#ifdef NIMBREL_ART_REFERENCE
-// A photograph-like picture: smooth shading with some fine detail.
-Image Background(int width, int height) {
-  Image image;
-  image.width = width;
-  image.height = height;
-  std::uint32_t noise = 12345;
-  for (int y = 0; y < height; ++y)
-    for (int x = 0; x < width; ++x) {
-      noise = noise * 1103515245 + 12345;
-      const int grain = int(noise >> 28);
-      image.rgb.push_back(std::uint8_t((x * 200 / width + grain + (y / 40 % 2) * 20) & 255));
-      image.rgb.push_back(std::uint8_t((y * 180 / height + 30 + grain) & 255));
-      image.rgb.push_back(std::uint8_t(((x + y) * 150 / (width + height) + 60 + grain) & 255));
-    }
-  return image;
-}
-
-// A key strip: four frames of a rounded key with soft (alpha) edges.
-Bytes KeyStrip(int frameWidth, int height) {
-  Bytes rgba;
-  for (int y = 0; y < height; ++y)
-    for (int x = 0; x < 4 * frameWidth; ++x) {
-      const int fx = x % frameWidth, f = x / frameWidth;
-      const int edge = std::min({fx, frameWidth - 1 - fx, y, height - 1 - y});
-      rgba.insert(rgba.end(), {std::uint8_t(60 + f * 40), std::uint8_t(90 + (fx * 7 + y * 3) % 50),
-                               std::uint8_t(140 - f * 20), std::uint8_t(std::min(255, edge * 64))});
-    }
-  nimbrel::art::reference::PngOptions options;
-  options.colourType = 6;
-  options.level = 9;
-  return nimbrel::art::reference::EncodePng(4 * frameWidth, height, rgba, options);
-}
-
-void WriteFile(const std::string& path, const Bytes& bytes) {
-  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-}
-
-void MeasureMadeHere(const char* folder) {
-  using namespace nimbrel::art::reference;
-  const Image background = Background(963, 699);
-  const Bytes jpeg420 = EncodeJpeg(background, {.quality = 90, .lumaH = 2, .lumaV = 2});
-  const Bytes jpeg444 = EncodeJpeg(background, {.quality = 90});
-  const Bytes big = EncodeJpeg(Background(2889, 2097), {.quality = 90, .lumaH = 2, .lumaV = 2});
-  const Bytes strip96 = KeyStrip(33, 25), strip288 = KeyStrip(99, 75);
-  if (folder) {
-    const std::string dir = folder;
-    WriteFile(dir + "/background-420.jpg", jpeg420);
-    WriteFile(dir + "/background-444.jpg", jpeg444);
-    WriteFile(dir + "/background-288dpi.jpg", big);
-    WriteFile(dir + "/strip-96dpi.png", strip96);
-    WriteFile(dir + "/strip-288dpi.png", strip288);
-  }
-  Measure("background JPEG 4:2:0", jpeg420, 1);
-  Measure("background JPEG 4:4:4", jpeg444, 1);
-  Measure("background at 288 DPI 4:2:0", big, 1);
-  Measure("key strip PNG at 96 DPI", strip96, 4);
-  Measure("key strip PNG at 288 DPI", strip288, 4);
-  std::printf("for comparison: libjpeg %.2f ms (963 x 699 4:2:0), libpng %.3f ms (strip at 288 DPI)\n",
-              Best(15, [&] { (void)DecodeJpegWithLibjpeg(jpeg420); }),
-              Best(15, [&] { (void)DecodePngWithLibpng(strip288); }));
-}
-#endif
+// The program's own pictures the bench takes when given none: the
+// background at each size the windows start from, the largest options
+// picture and memory strip, a key strip at 96 and 288 DPI.
+const char* const kOwnPictures[] = {"Face@96.jpg",    "Face@192.jpg",      "Face@288.jpg",      "Options@192.jpg",
+                                    "MemSlot@288.jpg", "keys/Enter@96.png", "keys/Enter@288.png"};
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  const bool write = argc == 3 && std::string(argv[1]) == "--write";
-  if (!write) {
-    for (int i = 1; i < argc; ++i) Measure(argv[i], ReadFile(argv[i]), std::string(argv[i]).find("strip") != std::string::npos ? 4 : 1);
-    if (argc > 1) return 0;
+  for (int i = 1; i < argc; ++i) Measure(argv[i], ReadFile(argv[i]), std::string(argv[i]).find("strip") != std::string::npos ? 4 : 1);
+  if (argc > 1) return 0;
+#ifdef NIMBREL_ART_DIR
+  for (const char* name : kOwnPictures) {
+    const std::string path = std::string(NIMBREL_ART_DIR) + "/" + name;
+    Measure(name, ReadFile(path.c_str()), 1);
   }
-#ifdef NIMBREL_ART_REFERENCE
-  MeasureMadeHere(write ? argv[2] : nullptr);
 #else
-  std::printf("usage: nimbrel-art-bench FILE... (this build makes no pictures of its own)\n");
+  std::printf("usage: nimbrel-art-bench FILE...\n");
 #endif
   return 0;
 }

@@ -1,6 +1,6 @@
-// A decoded picture and the vocabulary the picture code shares: sizes, the
-// reasons a decode fails, and the limits that keep damaged headers from
-// asking for absurd amounts of memory.
+// A decoded picture and the vocabulary the picture code shares: sizes, and
+// the limits that keep damaged headers from asking for absurd amounts of
+// memory.
 #pragma once
 
 #include <cstddef>
@@ -17,8 +17,8 @@ struct Size {
 };
 
 // 8-bit RGB pixels, rows top-down, three bytes per pixel (R, G, B), no row
-// padding. `alpha` is empty for opaque pictures, else one byte per pixel
-// (255 = opaque), in the same order. Colour is not premultiplied.
+// padding. `alpha` is empty for wholly opaque pictures, else one byte per
+// pixel (255 = opaque), in the same order. Colour is not premultiplied.
 struct Image {
   int width = 0;
   int height = 0;
@@ -32,23 +32,8 @@ struct Image {
   const std::uint8_t* Pixel(int x, int y) const { return &rgb[(static_cast<std::size_t>(y) * width + x) * 3]; }
 };
 
-// Why a picture could not be read. Every decoder returns one of these
-// instead of crashing, looping or reading outside its input.
-enum class ArtError {
-  None,
-  NotAPicture,  // no PNG or JPEG signature
-  Truncated,    // the data ends before the picture does
-  BadHeader,    // a header field is out of its legal range
-  Unsupported,  // legal, but a kind we don't decode (interlaced, progressive, 16-bit, ...)
-  TooLarge,     // the picture is bigger than kMaxSide or kMaxPixels
-  BadChecksum,  // a PNG chunk's CRC or the zlib stream's Adler-32 is wrong
-  BadData,      // the compressed data is damaged
-};
-
-const char* ErrorName(ArtError error);
-
 // The largest picture we decode or make. The built-in art's largest picture
-// (the background at 288 DPI) is about 2900 x 2100; these leave plenty of
+// (the background at 288 DPI) is 963 x 699; these leave plenty of
 // room and keep a damaged header (a width of 2^31) from allocating anything.
 inline constexpr int kMaxSide = 32768;
 inline constexpr std::int64_t kMaxPixels = std::int64_t{1} << 24;

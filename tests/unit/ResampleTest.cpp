@@ -240,8 +240,7 @@ TEST(ComposeOver, OverARegionOfAnotherPicture) {
 // in colour base + f.
 Bytes FlatPng(int frames, int frameWidth, int height, std::uint32_t base) {
   const Image image = MakeImage(frames * frameWidth, height, [&](int x, int) { return base + std::uint32_t(x / frameWidth); });
-  return testing::MakePng({.width = std::uint32_t(image.width), .height = std::uint32_t(height)},
-                          testing::UnfilteredRows(image));
+  return testing::EncodePng(image.width, height, 3, image.rgb);
 }
 
 std::uint32_t ColourAt(const Image& image, int x, int y) {
@@ -275,8 +274,7 @@ TEST(PrepareArt, ScalesTheChosenVariantAndFallsBackWhenItCantBeRead) {
 TEST(PrepareArt, LaysPicturesWithAlphaOverTheBackgroundBeforeScaling) {
   // Two columns: opaque white and fully transparent black; halved across,
   // over red, the pixel is the mean of white and red.
-  const Bytes rows = {0, 255, 255, 255, 255, 0, 0, 0, 0};
-  const Bytes png = testing::MakePng({.width = 2, .height = 1, .colourType = 6}, rows);
+  const Bytes png = testing::EncodePng(2, 1, 4, {255, 255, 255, 255, 0, 0, 0, 0});
   const std::vector<std::span<const std::uint8_t>> variants = {png};
   const std::optional<Image> art = PrepareArt(variants, 1, 1, 1, Rgb{255, 0, 0});
   ASSERT_TRUE(art);
