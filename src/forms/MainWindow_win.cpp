@@ -57,8 +57,9 @@ constexpr ULONG_PTR kOwnKeyPress = 0x4E696D62;
 constexpr UINT kTrayMessage = WM_APP + 100;
 // The start's sound, posted so that it plays after the first frame.
 constexpr UINT kStartSound = WM_APP + 101;
-// The tape's file, read once the first frame is up.
-constexpr UINT kOpenTape = WM_APP + 102;
+// What the first frame doesn't need: the icons at their exact sizes (the
+// class's icon stands in until then), the tray icon and the tape's file.
+constexpr UINT kAfterFirstFrame = WM_APP + 102;
 constexpr UINT_PTR kAboutTimer = 1;
 
 // The popup menus' commands.
@@ -170,7 +171,7 @@ void MainWindow::Create() {
                  kDesignWidth, kDesignWidth);  // sized by the layout below
   AddControls();
   Mark("window");
-  Rescale(win::DpiOf(hwnd_));
+  Rescale(win::DpiOf(hwnd_), false);  // laid out once the size is known
 
   Win32Registry registry;
   WriteUninstallEntry(registry, win::ModulePath(), InstalledSizeKb());
@@ -185,7 +186,7 @@ void MainWindow::Create() {
 
   // The stored place's monitor decides the scale, and the scale the size.
   const POINT stored{settings_.Left, settings_.Top};
-  if (win::DpiAt(stored) != scale_.dpi()) Rescale(win::DpiAt(stored));
+  if (win::DpiAt(stored) != scale_.dpi()) Rescale(win::DpiAt(stored), false);
   if (settings_.OnTop) SetTopmost(true);
   starting_ = true;
   calc_.ChooseSize(calc_.CheckedSize());
@@ -209,10 +210,17 @@ void MainWindow::Create() {
     UpdateWindow(hwnd_);
   }
 
+  TakeLaunchKeys();
+  PostMessageA(hwnd_, kAfterFirstFrame, 0, 0);
+}
+
+void MainWindow::AfterFirstFrame() {
+  iconsLoaded_ = true;
+  LoadIcons();
   tray_.Set(hwnd_, kTrayMessage, smallIcon_, kCaption);
   if (settings_.TrayIcon) tray_.Show();
-  TakeLaunchKeys();
-  PostMessageA(hwnd_, kOpenTape, 0, 0);
+  calc_.tape.Open(&tapeFile_, settings_.TapeKept != 0);
+  if (settings_.TapeShown && IsWindowVisible(hwnd_)) tapeForm_.Open(hwnd_);
 }
 
 // Every message goes to one of three handlers: the keyboard's and the
@@ -300,9 +308,8 @@ bool MainWindow::LifeMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT
     case kStartSound:
       PlayWave();
       return true;
-    case kOpenTape:
-      calc_.tape.Open(&tapeFile_, settings_.TapeKept != 0);
-      if (settings_.TapeShown && IsWindowVisible(hwnd_)) tapeForm_.Open(hwnd_);
+    case kAfterFirstFrame:
+      AfterFirstFrame();
       return true;
     case WM_SHOWWINDOW:
       // Into the tray and back: the tape window goes and comes with it.
@@ -381,7 +388,7 @@ void MainWindow::AddControls() {
   }
 }
 
-void MainWindow::Rescale(int dpi) {
+void MainWindow::Rescale(int dpi, bool layOut) {
   scale_ = Scale(dpi);
   const Scale& s = scale_;
   const auto font = [](int height, int weight, const char* face, DWORD quality, DWORD pitch) {
@@ -399,9 +406,13 @@ void MainWindow::Rescale(int dpi) {
   display_->SetScale(s, displayFont_.get());
   Mark("fonts");
   LoadPictures();
-  LoadIcons();
+  if (iconsLoaded_) LoadIcons();
   Mark("icons");
   PlaceControls();
+  if (!layOut) {
+    Mark("layout");
+    return;
+  }
   if (calc_.AboutShown()) {
     LayOutAbout();
   } else {

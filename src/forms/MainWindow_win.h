@@ -97,9 +97,12 @@ class MainWindow : public win::Window, public Platform, public OptionsEffects {
   }
 
   void AddControls();
-  // Fonts, pictures, icons and every control's place for this DPI; then the
-  // layout shown now (a size or About) again, without its sound.
-  void Rescale(int dpi);
+  // Fonts, pictures, icons and every control's place for this DPI; then,
+  // with `layOut`, the layout shown now (a size or About) again, without
+  // its sound.
+  void Rescale(int dpi, bool layOut = true);
+  // After the first frame: the icons, the tray icon, the tape.
+  void AfterFirstFrame();
   void LoadPictures();
   void LoadIcons();
   void PlaceControls();
@@ -145,6 +148,7 @@ class MainWindow : public win::Window, public Platform, public OptionsEffects {
   bool exiting_ = false;     // the next close request ends the program
   bool saved_ = false;       // the settings are written once, at the end
   bool starting_ = false;    // Create is choosing the first size
+  bool iconsLoaded_ = false;  // the first frame is up: the icons follow the scale
   win::TrayIcon tray_;
   win::GlobalHotKey hotKey_;
   DiskTapeFile tapeFile_;
