@@ -47,6 +47,12 @@ tape() {
   xdotool key 4 KP_Multiply
   check "after a restart the steps go on below the old ones" "$(tape_text)" \
     $'2\tENTER\t2.0000\n3\t+\t5.0000\n4\t\u00d7\t20.0000'
+  on_display
+  close_request
+  check "into the tray with the calculator" "$(window_closed "$TAPE")" closed
+  tray_click 1 2
+  check "and back with it" "$(shows) $(window_shown '^Tape$' >/dev/null && mapped "$TAPE")" "shown shown"
+  xdotool mousemove --window "$TAPE" 60 60 click 1
   xdotool key ctrl+t
   check "Ctrl+T in it closes it" "$(window_closed "$TAPE")" closed
   on_display
