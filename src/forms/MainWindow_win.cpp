@@ -167,12 +167,10 @@ uint32_t InstalledSizeKb() {
 }  // namespace
 
 void MainWindow::Create() {
-  CreateWindowOf(instance_, {kWindowClass, LoadIconA(instance_, "IDI_NIMBREL")}, 0, kStyle, kCaption, 0, 0,
-                 kDesignWidth, kDesignWidth);  // sized by the layout below
-  AddControls();
-  Mark("window");
-  Rescale(win::DpiOf(hwnd_), false);  // laid out once the size is known
-
+  // The settings before the window: the stored place's monitor decides the
+  // scale, and the scale with the stored size the window's size, so that
+  // the window is made at its size and laid out once (a resize of the new
+  // window costs as much as a tenth of the first frame under Wine).
   Win32Registry registry;
   WriteUninstallEntry(registry, win::ModulePath(), InstalledSizeKb());
   Mark("uninstall-entry");
@@ -183,10 +181,16 @@ void MainWindow::Create() {
   calc_.Load(registry);
   saved_ = false;
   Mark("load-settings");
+  const int dpi = win::DpiAt(POINT{settings_.Left, settings_.Top});
+  const Layout& l = LayoutOf(calc_.CheckedSize());
+  const Scale s(dpi);
+  const SIZE size = win::OuterSizeForDpi(kStyle, 0, s(l.clientWidth), s(l.clientHeight), dpi);
+  CreateWindowOf(instance_, {kWindowClass, LoadIconA(instance_, "IDI_NIMBREL")}, 0, kStyle, kCaption, 0, 0,
+                 size.cx, size.cy);
+  AddControls();
+  Mark("window");
+  Rescale(dpi, false);  // laid out below, with the size
 
-  // The stored place's monitor decides the scale, and the scale the size.
-  const POINT stored{settings_.Left, settings_.Top};
-  if (win::DpiAt(stored) != scale_.dpi()) Rescale(win::DpiAt(stored), false);
   if (settings_.OnTop) SetTopmost(true);
   starting_ = true;
   calc_.ChooseSize(calc_.CheckedSize());
@@ -528,7 +532,9 @@ void MainWindow::SetClientSizeAtScale(int width, int height) {
     const SIZE computed = win::OuterSizeForDpi(kStyle, 0, width, height, scale_.dpi());
     frame = {computed.cx - width, computed.cy - height};
   }
-  SetWindowPos(hwnd_, nullptr, 0, 0, width + frame.cx, height + frame.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  const SIZE wanted{width + frame.cx, height + frame.cy};
+  if (wanted.cx == outer.right - outer.left && wanted.cy == outer.bottom - outer.top && !IsIconic(hwnd_)) return;
+  SetWindowPos(hwnd_, nullptr, 0, 0, wanted.cx, wanted.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 // ---- the rest of the Platform

@@ -18,7 +18,10 @@ void GraphicControl::SetVisible(bool visible) {
 }
 
 void GraphicControl::Invalidate() const {
-  if (parent_) InvalidateRect(parent_, &bounds_, FALSE);
+  // A hidden parent is painted whole when it shows, so there is nothing to
+  // mark (and under Wine each mark is a call to the server: the start lays
+  // out some seventy controls before the first frame).
+  if (parent_ && IsWindowVisible(parent_)) InvalidateRect(parent_, &bounds_, FALSE);
 }
 
 bool GraphicControl::MouseDown(UINT message, int, int) {
