@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <exception>
 
 #include "setup/CommandLine.h"
 #include "core/KeyCodes.h"
@@ -176,10 +177,15 @@ void MainWindow::Create() {
   Mark("uninstall-entry");
   // Until the settings are loaded there is nothing to write back: a load
   // that fails on a damaged value must leave the stored settings as they
-  // are, also when the session ends under its message box.
+  // are, also when the session ends under its message box. That message
+  // comes once the window is made (never shown), as for any failed start.
   saved_ = true;
-  calc_.Load(registry);
-  saved_ = false;
+  std::exception_ptr damaged;
+  try {
+    calc_.Load(registry);
+  } catch (const std::exception&) {
+    damaged = std::current_exception();
+  }
   Mark("load-settings");
   const int dpi = win::DpiAt(POINT{settings_.Left, settings_.Top});
   const Layout& l = LayoutOf(calc_.CheckedSize());
@@ -190,6 +196,8 @@ void MainWindow::Create() {
   AddControls();
   Mark("window");
   Rescale(dpi, false);  // laid out below, with the size
+  if (damaged) std::rethrow_exception(damaged);
+  saved_ = false;
 
   if (settings_.OnTop) SetTopmost(true);
   starting_ = true;
