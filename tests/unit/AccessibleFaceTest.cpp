@@ -316,7 +316,8 @@ TEST(AccessibleFace, LayoutsChangeTheChildren) {
 
 TEST(AccessibleFace, ItemIdsNameTheirKeys) {
   for (int i = 0; i < kFaceKeyCount; ++i) EXPECT_EQ(FaceKeyOfAccessible(AccessibleKeyId(i)), i);
-  for (int id : {kAccessibleClient, kAccessibleDisplay, AccessibleLineId(1), AccessibleLineId(9)}) {
+  for (int id : {kAccessibleClient, kAccessibleDisplay, AccessibleLineId(1), AccessibleLineId(9),
+                 AccessibleKeyId(kFaceKeyCount)}) {
     EXPECT_EQ(FaceKeyOfAccessible(id), -1) << id;
   }
 }

@@ -164,7 +164,10 @@ TEST(Dispatch, TheTapeNamesEveryStep) {
       {"1 enter 2 VK_F11 VK_F12 VK_DOWN", {"1\tENTER\t1.0000", "2\tR\u2191\t0.0000", "\tR\u2193\t2.0000"}},
       {"4 VK_PAUSE ctrl+Z ctrl+Y", {"4\t\u221Ax\t2.0000", "\tUNDO\t4.0000", "4\tREDO\t2.0000"}},
       {"7 shift+VK_INSERT", {"7\tPASTE\t3.0000"}},
+      {"2 enter VK_END 1 VK_F12 VK_HOME", {"2\tENTER\t2.0000", "\t\u00B1\t-2.0000", "1\tACOS\t0.0000"}},
+      {"ctrl+shift+VK_INSERT", {"\tCOPY STACK"}},
       {"ctrl+VK_INSERT VK_SPACE ctrl+T 2", {}},  // neither Copy nor a window changes a number
+      {"VK_F12 VK_ADD", {}},                       // options left as they were
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.keys);
@@ -246,6 +249,8 @@ TEST(Dispatch, MemoryWindowTakesTheKeysWhileOpen) {
   EXPECT_EQ(Press(s, "5 VK_LEFT 3 enter"), (Lines{"memory STORE", "memory close", "Y: 0.0000", "X: 5.0000"}));
   EXPECT_EQ(s.calc.engine.Memory[2].value, 5);
   EXPECT_EQ(Press(s, "7 VK_RIGHT VK_NUMPAD3 enter"), (Lines{"memory RECALL", "memory close", "Y: 7.0000", "X: 5.0000"}));
+  Press(s, "VK_LEFT VK_NUMPAD9 enter");
+  EXPECT_EQ(s.calc.engine.Memory[8].value, 5) << "the keypad's 9 is slot 9";
   // Letters stick even when the window is left with Escape; Ctrl closes too.
   EXPECT_EQ(Press(s, "VK_LEFT 4 K VK_ESCAPE"), (Lines{"memory STORE", "memory close", "Y: 7.0000", "X: 5.0000"}));
   EXPECT_EQ(s.calc.engine.Memory[3].key, 'K');
@@ -266,7 +271,10 @@ TEST(Dispatch, StoringAHalfTypedNumberEndsTheEntry) {
 
 TEST(Dispatch, LockKeysAreForcedBack) {
   CliSession s;
-  Press(s, "VK_NUMLOCK VK_NUMLOCK 4 VK_SCROLL");
+  s.numLock = false;  // as a press of Num Lock leaves the keyboard
+  Press(s, "VK_NUMLOCK");
+  EXPECT_TRUE(s.numLock) << "Num Lock is put back on";
+  Press(s, "VK_NUMLOCK 4 VK_SCROLL");
   EXPECT_TRUE(s.numLock) << "Num Lock stays on";
   EXPECT_FALSE(s.scrollLock) << "Scroll Lock stays off";
 

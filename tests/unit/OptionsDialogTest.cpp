@@ -179,6 +179,7 @@ TEST_F(OptionsDialogTest, TheHotKeyAndTheCalculatorKeyChangeOnlyWhenChanged) {
   EXPECT_EQ(effects.calls, (std::vector<std::string>{"hotkey 881", "calculator key on"}));
   EXPECT_EQ(launch.HotKey, 0x371);
   EXPECT_EQ(launch.CalcKey, 1);
+  EXPECT_TRUE(DraftFrom(options, launch).calcKey) << "shown ticked next time";
   effects.calls.clear();
   d.hotKey = 0;
   d.calcKey = false;

@@ -45,13 +45,13 @@ std::string Numbered(int from, int to) {
 
 TEST(Tape, KeptFromOneStartToTheNextAppendedAsStepsHappen) {
   MemoryTapeFile file;
-  file.text = "old one\r\nold two\n";  // the last line ended by an editor
+  file.text = std::string("old one\r\nold\0 two\n", 18);  // a stray zero; the last line ended by an editor
   Tape tape;
   tape.Add("before the file was read");
   tape.Open(&file, true);
   EXPECT_EQ(tape.Text(), "old one\r\nold two\r\nbefore the file was read\r\n");
   tape.Add("2\tENTER\t2.0000");
-  EXPECT_EQ(file.text, "old one\r\nold two\nbefore the file was read\r\n2\tENTER\t2.0000\r\n");
+  EXPECT_EQ(file.text.substr(18), "before the file was read\r\n2\tENTER\t2.0000\r\n");
   EXPECT_EQ(file.calls, (std::vector<std::string>{"read", "append", "append"}));
   tape.Clear();
   EXPECT_EQ(file.text, "");
@@ -95,6 +95,13 @@ TEST(Tape, AFileThatFailsSaysSoOnceAndTheTapeGoesOnInMemory) {
   other.Add("three");
   EXPECT_EQ(other.Notice(), locked.failRead);
   EXPECT_EQ(locked.calls, (std::vector<std::string>{"read"})) << "a file it couldn't read is left alone";
+
+  // Kept again once it can be written: no notice, the whole tape written.
+  file.failWrite.clear();
+  tape.SetKept(false);
+  tape.SetKept(true);
+  EXPECT_EQ(tape.Notice(), "");
+  EXPECT_EQ(file.text, "one\r\ntwo\r\n");
 }
 
 TEST(Tape, NotKeptTheFileGoesAndNothingIsWritten) {
@@ -117,6 +124,8 @@ TEST(Tape, OptionsAsTheLineThatSaysHowNumbersRead) {
   EXPECT_EQ(OptionsText(o), "base 10, 4 decimals, commas, trailing zeros, exponent step 1, radians");
   o = {16, 0, 4, 0, 0, 1, 3, 3, 0};
   EXPECT_EQ(OptionsText(o), "base 16, decimals as fit, exponent always, exponent step 3, degrees");
+  o.Angles = 2;
+  EXPECT_EQ(OptionsText(o), "base 16, decimals as fit, exponent always, exponent step 3, gradients");
 }
 
 }  // namespace

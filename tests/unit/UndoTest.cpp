@@ -48,6 +48,7 @@ TEST(Undo, StepsBackAndForward) {
       {"1 enter 2 VK_UP ctrl+Z", {"Y: 1.0000", "X: 2"}},
       {"1 enter 2 VK_F12 VK_DOWN ctrl+Z", {"Y: 1.0000", "X: 2"}},
       {"1 enter 2 VK_F12 VK_DOWN ctrl+Z ctrl+Y", {"Y: 0.0000", "X: 1.0000"}},
+      {"9 VK_PAUSE 4 VK_PAUSE ctrl+Z VK_F12 VK_UP", {"Y: 4.0000", "X: 9.0000"}},  // LastX comes back too
       // Change sign of a finished X is a step of its own, even of 0 (-0 is
       // another value, though it shows alike).
       {"5 enter VK_END ctrl+Z", {"Y: 5.0000", "X: 5.0000"}},
