@@ -7,10 +7,10 @@
 # Never fails: a finding is a figure to look at, not a broken run.
 #
 #   bench/fuzz/run-fuzz.sh [--only NAME] [--keys N] [--pastes N]
-#                          [--images N] [--entries N] [--timeout SECONDS]
+#                          [--images N] [--entries N] [--formats N] [--timeout SECONDS]
 #
 # Defaults: 10 million key presses, a million pastes, a million registry
-# images, a million entry sequences. The corpus grown meanwhile stays in
+# images, a million entry sequences, ten million formatted values. The corpus grown meanwhile stays in
 # build/fuzz/corpus/<harness>/ (copy a minimised one into tests/fuzz/corpus
 # with --merge by hand).
 set -uo pipefail
@@ -18,7 +18,7 @@ cd "$(dirname "$0")/../.."
 ROOT=$PWD
 
 ONLY=
-KEYS=10000000 PASTES=1000000 IMAGES=1000000 ENTRIES=1000000
+KEYS=10000000 PASTES=1000000 IMAGES=1000000 ENTRIES=1000000 FORMATS=10000000
 TIMEOUT=10
 while [ $# -gt 0 ]; do
   case $1 in
@@ -27,8 +27,9 @@ while [ $# -gt 0 ]; do
     --pastes) PASTES=$2; shift 2 ;;
     --images) IMAGES=$2; shift 2 ;;
     --entries) ENTRIES=$2; shift 2 ;;
+    --formats) FORMATS=$2; shift 2 ;;
     --timeout) TIMEOUT=$2; shift 2 ;;
-    *) echo "usage: $0 [--only NAME] [--keys N] [--pastes N] [--images N] [--entries N] [--timeout S]" >&2; exit 0 ;;
+    *) echo "usage: $0 [--only NAME] [--keys N] [--pastes N] [--images N] [--entries N] [--formats N] [--timeout S]" >&2; exit 0 ;;
   esac
 done
 
@@ -98,4 +99,5 @@ harness fuzz_keys "$KEYS" 1024
 harness fuzz_paste "$PASTES" 256
 harness fuzz_settings "$IMAGES" 1024
 harness fuzz_entry "$ENTRIES" 256
+harness fuzz_format "$FORMATS" 16
 exit 0

@@ -16,7 +16,7 @@ if command -v ccache >/dev/null; then
 fi
 CC=clang CXX=clang++ cmake -S . -B build/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNIMBREL_FUZZ=ON \
   -DNIMBREL_BENCH=OFF "${launcher[@]}" >/dev/null
-cmake --build build/fuzz -j"$JOBS" --target fuzz_keys fuzz_paste fuzz_settings fuzz_entry 2>&1 |
+cmake --build build/fuzz -j"$JOBS" --target fuzz_keys fuzz_paste fuzz_settings fuzz_entry fuzz_format 2>&1 |
   { grep -E 'error|warning' || true; }
 test -x build/fuzz/fuzz_keys && test -x build/fuzz/fuzz_paste && test -x build/fuzz/fuzz_settings &&
-  test -x build/fuzz/fuzz_entry
+  test -x build/fuzz/fuzz_entry && test -x build/fuzz/fuzz_format

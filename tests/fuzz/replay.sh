@@ -5,7 +5,7 @@
 set -uo pipefail
 cd "$(dirname "$0")/../.."
 failed=
-for h in fuzz_keys fuzz_paste fuzz_settings fuzz_entry; do
+for h in fuzz_keys fuzz_paste fuzz_settings fuzz_entry fuzz_format; do
   inputs=(tests/fuzz/corpus/"$h"/*)
   if build/fuzz/"$h" -timeout=30 "${inputs[@]}" >build/fuzz/"$h".replay.log 2>&1; then
     echo "$h: ${#inputs[@]} inputs replayed"
