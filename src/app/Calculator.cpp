@@ -212,9 +212,8 @@ void Calculator::DispatchKey(uint16_t& key) {
 
 void Calculator::TypeKey(uint16_t key) {
   step_.entryKey = true;
-  // With nothing typed, the sign key changes the sign of X itself: a step
-  // with a result, as the operations are.
-  if (key == vk::End && display.entry.MantLen == 0) step_.tapeName = OperationName(opNegate);
+  // Change sign of X itself is a step with a result, as the operations are.
+  if (display.entry.NegatesX(key)) step_.tapeName = OperationName(opNegate);
   if (!display.entry.EntryKey(key)) platform_.Beep();
 }
 

@@ -150,18 +150,19 @@ EntryLine::Character EntryLine::AcceptCharacter(uint16_t code) {
   return Commit(before, pushNew) ? Character::Accepted : Character::Refused;
 }
 
+bool EntryLine::NegatesX(uint16_t code) const { return code == vk::End && MantLen == 0; }
+
 bool EntryLine::EntryKey(uint16_t code) {
   const Character character = AcceptCharacter(code);
   if (character != Character::NotOne) return character == Character::Accepted;
 
+  if (NegatesX(code)) {
+    engine_.Calculate(opNegate, options_.Angles);  // the entry stays idle
+    return true;
+  }
   const Snapshot before = Save();
   switch (code) {
     case vk::End:
-      if (MantLen == 0) {
-        // Nothing typed: change the sign of X itself. The entry stays idle.
-        engine_.Calculate(opNegate, options_.Angles);
-        return true;
-      }
       if (ExpEntry) ExpNeg = !ExpNeg; else MantNeg = !MantNeg;
       return Commit(before, false);
 

@@ -37,6 +37,10 @@ class EntryLine {
   // for a refused key, which changes nothing: the caller beeps.
   bool EntryKey(uint16_t code);
 
+  // Whether `code` would change the sign of X itself rather than of the
+  // number being typed: change sign with no digit typed.
+  bool NegatesX(uint16_t code) const;
+
   // "X: -12.5+e3": the typed characters as they stand.
   std::string EntryText() const;
 

@@ -58,6 +58,17 @@ class Bytes {
   size_t pos_ = 0;
 };
 
+// The display options one byte chooses: the base (its two low bits: 10,
+// 10, 8 or 16), then FixedOn, CommasOn, TrailOn and AllExpOn.
+inline void ChooseDisplayFlags(uint8_t flags, DisplayOptions& o) {
+  static const int16_t kBases[] = {10, 10, 8, 16};
+  o.Base = kBases[flags % 4];
+  o.FixedOn = (flags >> 2) & 1;
+  o.CommasOn = (flags >> 3) & 1;
+  o.TrailOn = (flags >> 4) & 1;
+  o.AllExpOn = (flags >> 5) & 1;
+}
+
 // ---- the invariants ---------------------------------------------------------------
 
 [[noreturn]] inline void Fail(const std::string& what) {

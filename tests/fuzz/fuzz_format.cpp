@@ -19,13 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::memcpy(&v, raw, sizeof v);
   if (!std::isfinite(v)) return 0;  // nothing else reaches the stack
   DisplayOptions o;
-  const uint8_t flags = bytes.Byte();
-  static const int16_t kBases[] = {10, 8, 16, 10};
-  o.Base = kBases[flags % 4];
-  o.FixedOn = (flags >> 2) & 1;
-  o.CommasOn = (flags >> 3) & 1;
-  o.TrailOn = (flags >> 4) & 1;
-  o.AllExpOn = (flags >> 5) & 1;
+  ChooseDisplayFlags(bytes.Byte(), o);
   o.Decs = static_cast<int16_t>(bytes.Byte() % 19);
   o.bsZ = static_cast<int16_t>(1 + bytes.Word() % 32767);
   const char label = "XYZW456789"[bytes.Below(10)];

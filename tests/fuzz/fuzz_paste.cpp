@@ -16,13 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Bytes bytes(data, size);
   FuzzPlatform p(bytes);
   DisplayOptions& o = p.calc.display.options;
-  const uint8_t flags = bytes.Byte();
-  static const int16_t kBases[] = {10, 10, 8, 16};
-  o.Base = kBases[flags % 4];
-  o.FixedOn = (flags >> 2) & 1;
-  o.CommasOn = (flags >> 3) & 1;
-  o.TrailOn = (flags >> 4) & 1;
-  o.AllExpOn = (flags >> 5) & 1;
+  ChooseDisplayFlags(bytes.Byte(), o);
   const uint8_t numbers = bytes.Byte();
   o.Decs = static_cast<int16_t>(numbers % 10);
   static const int16_t kSteps[] = {1, 1, 3, 2, 4, 9, 13, 100, 32767, 0, -5, 6, 12, 18, 19, 20};
